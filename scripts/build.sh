@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the three trees: build/release (the shipped TVRemover.exe), build/tests
+# (test executables and test programs, run under Wine) and build/native (the
+# modules that never call Win32, with sanitizers, run on Linux).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+jobs=${TVR_JOBS:-$(nproc)}
+
+configure() {  # dir, extra arguments
+  local dir=$1; shift
+  [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+}
+configure build/release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-win32.cmake -DCMAKE_BUILD_TYPE=Release
+configure build/tests -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-posix.cmake -DCMAKE_BUILD_TYPE=Debug \
+  -DTVR_BUILD_TESTS=ON -DTVR_RELEASE_EXE="$top/build/release/driver/TVRemover.exe"
+configure build/native -DCMAKE_BUILD_TYPE=Debug -DTVR_BUILD_TESTS=ON \
+  "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-omit-frame-pointer"
+for tree in release tests native; do
+  ninja -C "build/$tree" -j "$jobs" >/dev/null || { ninja -C "build/$tree" -j 1; exit 1; }
+done
+echo "build: TVRemover.exe is at $top/build/release/driver/TVRemover.exe"

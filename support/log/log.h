@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "support/log/listener.h"
+
+namespace replay {
+namespace log {
+
+// Levels select the marker character of a line and which listeners receive it.
+enum level : int {
+    level_debug = 0,     // "#"
+    level_info = 1,      // " "
+    level_notice = 2,    // "+"
+    level_error = 3,     // "!"
+    level_warning = 4,   // ">"
+    level_exception = 5  // "@"
+};
+
+// printf-style front-ends. In both forms "%s" takes a narrow string and "%ls" a
+// wide one. Narrow texts are in the ANSI code page; wide texts are UTF-16.
+void info(const char* format, ...);
+void error(const char* format, ...);
+void info_w(const wchar_t* format, ...);
+void error_w(const wchar_t* format, ...);
+void debug_w(const wchar_t* format, ...);
+
+void log_line(int level, const std::string& text);
+void log_line_w(int level, const std::wstring& text);
+
+// Describes the exception being handled; call it only inside a catch block.
+void report_exception(const char* context);
+
+// The log owns the listener from here until shutdown().
+void add_listener(int minimum_level, listener* sink);
+
+// Destroys every listener, which closes the log files.
+void shutdown();
+
+}  // namespace log
+}  // namespace replay
