@@ -1,0 +1,7 @@
+#include "driver/stages.h"
+
+namespace driver {
+
+void clean_installer_database(cleaning::product_cleaner&) {}
+
+}  // namespace driver
