@@ -1,19 +1,58 @@
-// Provisional front-ends: console only, until the listener registry lands.
 #include "support/log/log.h"
 
 #include <cstdarg>
-#include <cstdio>
+#include <memory>
 
+#include "support/locks/mutex.h"
+#include "support/locks/scope.h"
+#include "support/log/exception_description.h"
+#include "support/log/log_registry.h"
+#include "support/log/narrow_text.h"
 #include "support/text/format.h"
-#include "support/text/unicode.h"
 
 namespace replay {
 namespace log {
 
 namespace {
-void emit(int, const std::wstring& text) {
-    std::printf("%s\n", unicode::to_narrow(text, 0, false).c_str());
+
+// Guards the creation and destruction of the registry and spans every log call.
+// Never destroyed, so that code running at exit may still log.
+mutex& global_log_lock() {
+    static mutex* lock = new mutex();
+    return *lock;
 }
+
+log_registry* current_registry = nullptr;
+
+// Call with global_log_lock held. After shutdown() a new, empty registry starts.
+log_registry& registry() {
+    if (current_registry == nullptr) {
+        current_registry = new log_registry();
+    }
+    return *current_registry;
+}
+
+std::wstring widen_message(const std::string& text) {
+    try {
+        return widen_ansi_or_utf8(text);
+    } catch (...) {
+        return L"replay::log: unable to convert input to unicode";
+    }
+}
+
+void write_narrow(int level, const std::string& text) {
+    scope held(&global_log_lock());
+    log_registry& target = registry();
+    // Only a failed conversion is absorbed; a failing listener must not make the
+    // others see the line a second time.
+    target.dispatch(level, widen_message(text));
+}
+
+void write_wide(int level, const std::wstring& text) {
+    scope held(&global_log_lock());
+    registry().dispatch(level, text);
+}
+
 }  // namespace
 
 void info(const char* format, ...) {
@@ -21,7 +60,7 @@ void info(const char* format, ...) {
     va_start(args, format);
     std::string text = vformat(format, args);
     va_end(args);
-    log_line(level_info, text);
+    write_narrow(level_info, text);
 }
 
 void error(const char* format, ...) {
@@ -29,7 +68,7 @@ void error(const char* format, ...) {
     va_start(args, format);
     std::string text = vformat(format, args);
     va_end(args);
-    log_line(level_error, text);
+    write_narrow(level_error, text);
 }
 
 void info_w(const wchar_t* format, ...) {
@@ -37,7 +76,7 @@ void info_w(const wchar_t* format, ...) {
     va_start(args, format);
     std::wstring text = vformat_w(format, args);
     va_end(args);
-    emit(level_info, text);
+    write_wide(level_info, text);
 }
 
 void error_w(const wchar_t* format, ...) {
@@ -45,7 +84,7 @@ void error_w(const wchar_t* format, ...) {
     va_start(args, format);
     std::wstring text = vformat_w(format, args);
     va_end(args);
-    emit(level_error, text);
+    write_wide(level_error, text);
 }
 
 void debug_w(const wchar_t* format, ...) {
@@ -53,24 +92,41 @@ void debug_w(const wchar_t* format, ...) {
     va_start(args, format);
     std::wstring text = vformat_w(format, args);
     va_end(args);
-    emit(level_debug, text);
+    write_wide(level_debug, text);
 }
 
-void log_line(int level, const std::string& text) { emit(level, unicode::to_wide(text, 0)); }
-void log_line_w(int level, const std::wstring& text) { emit(level, text); }
+void log_line(int level, const std::string& text) {
+    write_narrow(level, text);
+}
+
+void log_line_w(int level, const std::wstring& text) {
+    write_wide(level, text);
+}
 
 void report_exception(const char* context) {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        error("%s exception: %s", context, e.what());
-    } catch (...) {
-        error("%s unknown exception caught", context);
-    }
+    std::wstring description =
+        describe_current_exception(widen_message(context == nullptr ? "" : context));
+    // Taken here too (it is recursive), so that a shutdown on another thread cannot
+    // pull the registry away during the dispatch.
+    scope held(&global_log_lock());
+    registry().deliver(level_error, description);
 }
 
-void add_listener(int, listener* sink) { delete sink; }
-void shutdown() {}
+void add_listener(int minimum_level, listener* sink) {
+    std::unique_ptr<listener> owned(sink);
+    scope held(&global_log_lock());
+    registry().add(minimum_level, owned.release());
+}
+
+void shutdown() {
+    scope held(&global_log_lock());
+    if (current_registry == nullptr) {
+        return;
+    }
+    current_registry->destroy_listeners();
+    delete current_registry;
+    current_registry = nullptr;
+}
 
 }  // namespace log
 }  // namespace replay
