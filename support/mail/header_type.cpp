@@ -1,0 +1,131 @@
+#include "support/mail/header_type.h"
+
+#include "support/coding/base64.h"
+#include "support/coding/quoted_printable.h"
+#include "support/mail/ascii_case.h"
+#include "support/mail/encoded_words.h"
+#include "support/mail/parameter_list.h"
+#include "support/text/charset.h"
+
+namespace replay {
+namespace internet {
+namespace message2 {
+namespace header_type {
+
+namespace {
+
+bool is_plain_ascii(const std::wstring& text) {
+    for (wchar_t c : text) {
+        if (static_cast<unsigned long>(c) >= 128)
+            return false;
+    }
+    return true;
+}
+
+std::string ascii_bytes(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+// A parameter value is written inside double quotes, so a plain value escapes the
+// quote and the backslash; encoded words carry neither unescaped.
+std::string quoted_parameter_value(const generic_value_type& type, const std::wstring& value) {
+    std::string written = encode_header_value(type, value);
+    if (!is_plain_ascii(value))
+        return "\"" + written + "\"";
+    std::string escaped;
+    for (char c : written) {
+        if (c == '"' || c == '\\')
+            escaped += '\\';
+        escaped += c;
+    }
+    return "\"" + escaped + "\"";
+}
+
+}  // namespace
+
+generic_value_type::generic_value_type(const unicode::codepage_converter& converter)
+    : converter_(&converter) {}
+
+std::string unstructured_value_type::serialize() const {
+    return encode_header_value(*this, text_);
+}
+
+void unstructured_value_type::parse(const std::string& text) {
+    std::string charset_in_use = charset();
+    text_ = encoded_words::decode(text, charset_in_use, converter());
+    set_charset(charset_in_use);
+}
+
+std::string unstructured_value_type::text_bytes(int codepage) const {
+    return converter().to_narrow(text_, codepage, true);
+}
+
+void unstructured_value_type::set_text(const std::string& bytes, int codepage) {
+    text_ = converter().to_wide(bytes, codepage);
+}
+
+std::string parametized_value_type::serialize() const {
+    std::string written = encode_header_value(*this, text());
+    for (const parameter& p : parameters_) {
+        written += "; " + p.first + "=" + quoted_parameter_value(*this, p.second);
+    }
+    return written;
+}
+
+void parametized_value_type::parse(const std::string& text) {
+    parameters_.clear();
+    const parameter_list::raw_value raw = parameter_list::split(text);
+    std::string charset_in_use = charset();
+    set_text(encoded_words::decode(raw.text, charset_in_use, converter()));
+    for (const parameter_list::raw_parameter& p : raw.parameters) {
+        parameters_.emplace_back(p.name,
+                                 encoded_words::decode(p.value, charset_in_use, converter()));
+    }
+    set_charset(charset_in_use);
+}
+
+void parametized_value_type::set_parameter(const std::string& name, const std::wstring& value) {
+    for (parameter& p : parameters_) {
+        if (ascii_iequals(p.first, name)) {
+            p.second = value;
+            return;
+        }
+    }
+    parameters_.emplace_back(name, value);
+}
+
+void parametized_value_type::remove_parameter(const std::string& name) {
+    for (auto it = parameters_.begin(); it != parameters_.end();) {
+        it = ascii_iequals(it->first, name) ? parameters_.erase(it) : it + 1;
+    }
+}
+
+const std::wstring* parametized_value_type::find_parameter(const std::string& name) const {
+    for (const parameter& p : parameters_) {
+        if (ascii_iequals(p.first, name))
+            return &p.second;
+    }
+    return nullptr;
+}
+
+std::string encode_header_value(const generic_value_type& type, const std::wstring& text) {
+    if (is_plain_ascii(text))
+        return ascii_bytes(text);
+
+    const std::string& charset = type.charset();
+    const std::string bytes =
+        type.converter().to_narrow(text, unicode::codepage_from_name(charset), true);
+    const std::string b_word = "=?" + charset + "?B?" + coding::encode_base64(bytes) + "?=";
+    std::string q_text = coding::encode_quoted_printable(bytes);
+    for (char& c : q_text) {
+        if (c == ' ')
+            c = '_';
+    }
+    const std::string q_word = "=?" + charset + "?Q?" + q_text + "?=";
+    return b_word.size() < q_word.size() ? b_word : q_word;
+}
+
+}  // namespace header_type
+}  // namespace message2
+}  // namespace internet
+}  // namespace replay

@@ -1,0 +1,111 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/coding/translate_errors.h"
+#include "support/mail/header_type.h"
+#include "support/text/basic_converter.h"
+#include "support/text/unicode_errors.h"
+
+namespace {
+
+using namespace replay::internet::message2::header_type;
+
+const replay::unicode::codepage_converter& converter() {
+    return replay::unicode::portable_converter();
+}
+
+std::string encoded(const std::wstring& text, const std::string& charset = "iso-8859-1") {
+    unstructured_value_type type(converter());
+    type.set_charset(charset);
+    return encode_header_value(type, text);
+}
+
+TEST(EncodeHeaderValue, PlainAsciiStaysAsItIs) {
+    EXPECT_EQ("", encoded(L""));
+    EXPECT_EQ("Log file = ok?", encoded(L"Log file = ok?"));
+}
+
+TEST(EncodeHeaderValue, TakesTheShorterEncodedWord) {
+    // One accented letter costs three characters in Q but spoils a whole group in B.
+    EXPECT_EQ("=?iso-8859-1?Q?Caf=E9_cr=E8me?=", encoded(L"Caf\u00e9 cr\u00e8me"));
+    EXPECT_EQ("=?iso-8859-1?B?6ejq6w==?=", encoded(L"\u00e9\u00e8\u00ea\u00eb"));
+    EXPECT_EQ("=?utf-8?B?w6k=?=", encoded(L"\u00e9", "utf-8"));
+    // Equal lengths keep the Q word.
+    EXPECT_EQ("=?iso-8859-1?Q?=E9a?=", encoded(L"\u00e9a"));
+    EXPECT_EQ("=?iso-8859-1?Q?What_is_it=3F_=22Caf=E9=22_au_lait?=",
+              encoded(L"What is it? \"Caf\u00e9\" au lait"));
+}
+
+TEST(EncodeHeaderValue, CharacterMissingFromTheCharsetRaises) {
+    EXPECT_THROW(encoded(L"\u0100"), replay::unicode::unmappable_character);
+}
+
+TEST(UnstructuredValue, ParseDecodesWordsAndKeepsBlanks) {
+    unstructured_value_type value(converter());
+    value.parse("Re:  =?utf-8?q?caf=C3=A9_au?=   =?UTF-8?b?bGFpdA==?=  done ");
+    EXPECT_EQ(L"Re:  caf\u00e9 aulait  done ", value.text());
+    EXPECT_EQ("UTF-8", value.charset());
+
+    value.parse("x=?iso-8859-1?Q?=E9?=\xe9 plain\xe9");  // glued text and later words: Latin-1
+    EXPECT_EQ(L"x\u00e9\u00e9 plain\u00e9", value.text());
+    EXPECT_EQ("iso-8859-1", value.charset());
+}
+
+TEST(UnstructuredValue, MalformedWordsStayText) {
+    unstructured_value_type value(converter());
+    value.parse("=?utf-8?X?abc?= =?utf-8?Q?open =?? =?utf-8?Q?a?b?=");
+    EXPECT_EQ(L"=?utf-8?X?abc?= =?utf-8?Q?open =?? =?utf-8?Q?a?b?=", value.text());
+    EXPECT_THROW(value.parse("=?utf-8?Q?=ZZ?="), replay::coding::translate::invalid_codeword);
+}
+
+TEST(UnstructuredValue, SerializedTextParsesBack) {
+    unstructured_value_type value(converter());
+    value.set_charset("utf-8");
+    const std::wstring text = L"Journal \u00e9t\u00e9 \u2013 \u65e5\u672c";
+    value.set_text(text);
+    unstructured_value_type read(converter());
+    read.parse(value.serialize());
+    EXPECT_EQ(text, read.text());
+    EXPECT_EQ(std::string("Journal \xc3\xa9t\xc3\xa9"), value.text_bytes(65001).substr(0, 13));
+}
+
+TEST(ParametizedValue, SerializesTextAndQuotedParameters) {
+    parametized_value_type type(converter());
+    type.set_text(L"text/plain");
+    type.set_parameter("charset", L"iso-8859-1");
+    type.set_parameter("name", L"r\u00e9sum\u00e9.txt");
+    type.set_parameter("CHARSET", L"utf-8");  // replaces in place
+    EXPECT_EQ("text/plain; charset=\"utf-8\"; name=\"=?iso-8859-1?Q?r=E9sum=E9.txt?=\"",
+              type.serialize());
+    type.remove_parameter("Charset");
+    ASSERT_EQ(1u, type.parameters().size());
+    EXPECT_EQ(nullptr, type.find_parameter("charset"));
+}
+
+TEST(ParametizedValue, ParseHonoursQuotesEscapesAndEncodedWords) {
+    parametized_value_type type(converter());
+    type.parse(
+        "  multipart/mixed ; boundary = \"a;b,c\" ; flag; name=\"say \\\"hi\\\"\", "
+        "title==?utf-8?Q?x;y,z=C3=A9?=;");
+    EXPECT_EQ(L"multipart/mixed", type.text());
+    ASSERT_EQ(4u, type.parameters().size());
+    EXPECT_EQ(L"a;b,c", *type.find_parameter("BOUNDARY"));
+    EXPECT_EQ(L"", *type.find_parameter("flag"));
+    EXPECT_EQ(L"say \"hi\"", *type.find_parameter("name"));
+    EXPECT_EQ(L"x;y,z\u00e9", *type.find_parameter("title"));
+    EXPECT_EQ("utf-8", type.charset());
+}
+
+TEST(ParametizedValue, ValuesWithQuotesAndBackslashesRoundTrip) {
+    parametized_value_type type(converter());
+    type.set_text(L"application/octet-stream");
+    type.set_parameter("name", L"a \"quoted\" C:\\path\\");
+    type.set_parameter("other", L"\u00e9\\\"");
+    parametized_value_type read(converter());
+    read.parse(type.serialize());
+    EXPECT_EQ(L"application/octet-stream", read.text());
+    EXPECT_EQ(type.parameters(), read.parameters());
+}
+
+}  // namespace
