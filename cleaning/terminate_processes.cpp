@@ -1,0 +1,57 @@
+#include "cleaning/name_match.h"
+#include "cleaning/owned_handle.h"
+#include "cleaning/privilege_guard.h"
+#include "cleaning/process_snapshot.h"
+#include "cleaning/processes.h"
+
+namespace cleaning {
+
+namespace {
+
+constexpr UINT terminated_exit_code = 255;
+
+bool terminate_if_opened(DWORD process_id) {
+    owned_handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, process_id));
+    if (!process)
+        return false;
+    ::TerminateProcess(process.get(), terminated_exit_code);
+    return true;
+}
+
+void terminate_process(DWORD process_id) {
+    if (terminate_if_opened(process_id))
+        return;
+    // Services and other users' processes open only with the debug privilege.
+    privilege_guard debug("SeDebugPrivilege");
+    terminate_if_opened(process_id);
+}
+
+}  // namespace
+
+std::set<DWORD> processes_to_terminate(const std::string& process_name) {
+    const DWORD self = ::GetCurrentProcessId();
+    DWORD parent = 0;
+    bool parent_known = false;
+    std::set<DWORD> matches;
+    process_snapshot().walk([&](const PROCESSENTRY32& entry) {
+        if (entry.th32ProcessID == self) {
+            parent = entry.th32ParentProcessID;
+            parent_known = true;
+        } else if (ends_with_ignoring_case(entry.szExeFile, process_name)) {
+            matches.insert(entry.th32ProcessID);
+        }
+        return true;
+    });
+    // Ending the parent would take down whatever started the tool (a console,
+    // an installer), and with it the person watching the run.
+    if (parent_known)
+        matches.erase(parent);
+    return matches;
+}
+
+void terminate_processes(const std::string& process_name) {
+    for (DWORD process_id : processes_to_terminate(process_name))
+        terminate_process(process_id);
+}
+
+}  // namespace cleaning
