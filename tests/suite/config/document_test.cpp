@@ -1,0 +1,201 @@
+#include "suite/config/document.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "suite/config/products_impl.h"
+#include "suite/config/suite_impl.h"
+#include "tests/suite/config/sample_documents.h"
+
+namespace {
+
+using config::products_impl;
+using config::suite_impl;
+
+template <class Record>
+Record read_text(const std::string& document) {
+    std::istringstream text(document);
+    config::document_reader reader(text);
+    Record record;
+    reader.read(record);
+    return record;
+}
+
+products_impl two_products() {
+    products_impl products;
+    products.m_products.push_back({L"PELLANE", L"Suite", L"C:\\Program Files\\Corvane\\"});
+    products.m_products.push_back(
+        {L"TVPRO", L"Tarvello", L"C:\\Program Files\\Corvane\\Tarvello\\"});
+    return products;
+}
+
+TEST(config_document, two_products_are_written_as_the_suite_writes_them) {
+    EXPECT_EQ(sample::two_products_document(), config::write_document(two_products(), "products"));
+}
+
+TEST(config_document, products_read_back_in_file_order) {
+    auto products = read_text<products_impl>(sample::two_products_document());
+    ASSERT_EQ(2u, products.m_products.size());
+    EXPECT_EQ(L"PELLANE", products.m_products[0].m_product_id);
+    EXPECT_EQ(L"Suite", products.m_products[0].m_product_name);
+    EXPECT_EQ(L"C:\\Program Files\\Corvane\\", products.m_products[0].m_product_path);
+    EXPECT_EQ(L"TVPRO", products.m_products[1].m_product_id);
+    EXPECT_EQ(L"Tarvello", products.m_products[1].m_product_name);
+    EXPECT_EQ(L"C:\\Program Files\\Corvane\\Tarvello\\", products.m_products[1].m_product_path);
+}
+
+TEST(config_document, an_empty_list_has_no_items_and_reads_back_empty) {
+    std::string document = config::write_document(products_impl{}, "products");
+    EXPECT_EQ(sample::empty_products_document(), document);
+    products_impl products = two_products();
+    std::istringstream text(document);
+    config::document_reader(text).read(products);
+    EXPECT_TRUE(products.m_products.empty());
+}
+
+TEST(config_document, reserved_and_upper_half_characters_take_one_byte_each) {
+    products_impl products;
+    products.m_products.push_back({L"A<B>&'\"", std::wstring(L"Caf\u00e9 \u00ff\u0080", 7), L""});
+    std::string document = config::write_document(products, "products");
+    EXPECT_NE(std::string::npos,
+              document.find("<m_product_id>A&lt;B&gt;&amp;&apos;&quot;</m_product_id>"));
+    EXPECT_NE(std::string::npos,
+              document.find("<m_product_name>Caf\xe9 \xff\x80</m_product_name>"));
+
+    auto back = read_text<products_impl>(document);
+    ASSERT_EQ(1u, back.m_products.size());
+    EXPECT_EQ(products.m_products[0].m_product_id, back.m_products[0].m_product_id);
+    EXPECT_EQ(products.m_products[0].m_product_name, back.m_products[0].m_product_name);
+}
+
+TEST(config_document, a_character_without_a_byte_is_refused_not_altered) {
+    products_impl products;
+    products.m_products.push_back({L"TVPRO", L"Tarvello \u0141", L""});
+    EXPECT_THROW(config::write_document(products, "products"), std::exception);
+}
+
+TEST(config_document, the_root_element_may_have_any_name) {
+    std::string document = sample::two_products_document();
+    document.replace(document.find("<products "), 9, "<whatever");
+    document.replace(document.find("</products>"), 11, "</whatever>");
+    EXPECT_EQ(2u, read_text<products_impl>(document).m_products.size());
+}
+
+TEST(config_document, any_whitespace_may_stand_between_elements) {
+    std::string document = sample::two_products_document();
+    std::string loose;
+    for (char c : document) {
+        loose += c == '\t'   ? std::string("  ")
+                 : c == '\n' ? std::string("\r\n")
+                             : std::string(1, c);
+    }
+    EXPECT_EQ(2u, read_text<products_impl>(loose).m_products.size());
+}
+
+TEST(config_document, a_malformed_body_fails_and_leaves_the_record_alone) {
+    std::string renamed = sample::two_products_document();
+    renamed.replace(renamed.find("m_product_name>Tarvello</m_product_name"), 38,
+                    "m_product_nome>Tarvello</m_product_nome");
+    std::string reordered = sample::two_products_document();
+    reordered.replace(reordered.find("<count>2</count>"), 16, "<item_version>0</item_version>");
+    std::string bad_number = sample::two_products_document();
+    bad_number.replace(bad_number.find("<count>2</count>"), 16, "<count>two</count>");
+    std::string truncated = sample::two_products_document();
+    truncated.resize(truncated.find("<m_product_path>C:\\Program Files\\Corvane\\Tarvello"));
+
+    for (const std::string& document : {renamed, reordered, bad_number, truncated}) {
+        std::istringstream text(document);
+        config::document_reader reader(text);  // the header itself is fine
+        products_impl products = two_products();
+        products.m_products.pop_back();
+        EXPECT_THROW(reader.read(products), std::exception) << document;
+        ASSERT_EQ(1u, products.m_products.size());
+        EXPECT_EQ(L"PELLANE", products.m_products[0].m_product_id);
+    }
+}
+
+TEST(config_document, the_header_is_checked_before_the_body) {
+    std::string foreign = sample::two_products_document();
+    foreign.replace(foreign.find("serialization::archive"), 22, "something::else");
+    std::string longer = sample::two_products_document();
+    longer.replace(longer.find("serialization::archive"), 22,
+                   "serialization::archive::and::then::some::more");
+    std::string shorter = sample::two_products_document();
+    shorter.replace(shorter.find("serialization::archive"), 22, "serialization");
+    std::string too_new = sample::two_products_document();
+    too_new.replace(too_new.find("version=\"8\""), 11, "version=\"99\"");
+    std::string no_version = sample::two_products_document();
+    no_version.replace(no_version.find(" version=\"8\""), 12, "");
+
+    for (const std::string& document :
+         {foreign, longer, shorter, too_new, no_version, std::string("<?xml"), std::string()}) {
+        std::istringstream text(document);
+        EXPECT_THROW(config::document_reader reader(text), std::exception) << document;
+    }
+}
+
+TEST(config_document, a_document_cut_after_the_record_still_reads) {
+    std::string document = sample::two_products_document();
+    document.resize(document.find("</boost_serialization>"));
+    {
+        std::istringstream text(document);
+        config::document_reader reader(text);
+        products_impl products;
+        reader.read(products);
+        EXPECT_EQ(2u, products.m_products.size());
+    }  // and going away with the closing line missing is no failure either
+}
+
+TEST(config_document, suite_settings_round_trip_at_the_current_version) {
+    const std::string document = sample::suite_document(4);
+    suite_impl suite = read_text<suite_impl>(document);
+    EXPECT_EQ(4u, suite.m_loaded_version);
+    EXPECT_EQ(L"jane.doe", suite.m_user_name);
+    EXPECT_EQ(L"example.org", suite.m_user_site);
+    EXPECT_EQ(-7, suite.m_login_success);
+    EXPECT_EQ(1234567890123LL, suite.m_last_synchronize_time);
+    ASSERT_EQ(2u, suite.m_login_urls.size());
+    EXPECT_EQ(L"https://login.example/b?x=1&y=2", suite.m_login_urls[1]);
+    ASSERT_EQ(1u, suite.m_update_paths.size());
+    EXPECT_EQ(L"tray", suite.m_update_paths[0].m_code);
+    EXPECT_EQ(2, suite.m_update_paths[0].m_update_type);
+    EXPECT_TRUE(suite.m_proxy.m_proxy_enabled);
+    EXPECT_EQ(8080, suite.m_proxy.m_proxy_port);
+    EXPECT_EQ("a=1", suite.m_parameters);
+    EXPECT_EQ("b=2", suite.m_login_parameters);
+    EXPECT_TRUE(suite.m_used_flag);
+
+    EXPECT_EQ(document, config::write_document(suite, "suite"));
+}
+
+TEST(config_document, suite_settings_of_version_2_lack_the_two_later_fields) {
+    suite_impl suite = read_text<suite_impl>(sample::suite_document(2));
+    EXPECT_EQ(2u, suite.m_loaded_version);
+    EXPECT_EQ(L"jane.doe", suite.m_user_name);
+    EXPECT_EQ(L"Pellane", suite.m_suite_name);
+    EXPECT_EQ("a=1", suite.m_parameters);
+    EXPECT_EQ("", suite.m_login_parameters);
+    EXPECT_FALSE(suite.m_used_flag);
+    EXPECT_EQ(8080, suite.m_proxy.m_proxy_port);
+}
+
+TEST(config_document, suite_settings_of_version_0_are_named_suite) {
+    suite_impl suite = read_text<suite_impl>(sample::suite_document(0));
+    EXPECT_EQ(0u, suite.m_loaded_version);
+    EXPECT_EQ(L"Suite", suite.m_suite_name);
+    EXPECT_EQ(L"example.org", suite.m_user_site);
+    EXPECT_EQ(L"C:\\Corvane\\Launcher.exe", suite.m_suite_launcher_path);
+}
+
+TEST(config_document, suite_settings_newer_than_this_tool_are_refused) {
+    std::string document = sample::suite_document(4);
+    document.replace(document.find("version=\"4\""), 11, "version=\"5\"");
+    std::istringstream text(document);
+    config::document_reader reader(text);
+    suite_impl suite;
+    EXPECT_THROW(reader.read(suite), std::exception);
+}
+
+}  // namespace
