@@ -1,0 +1,75 @@
+#include "cleaning/file_removal.h"
+
+#include <windows.h>
+
+#include <boost/filesystem/operations.hpp>
+#include <exception>
+
+#include "cleaning/ansi_path.h"
+#include "cleaning/tree_removal.h"
+#include "support/log/log.h"
+
+namespace cleaning {
+
+bool remove_file(const std::string& file) {
+    DWORD error = 0;
+    try {
+        // Under Wine a Unix symbolic link looks like a plain file, and deleting it
+        // would delete the file it points to.
+        if (is_unremovable_link(wide_path(file)))
+            error = ERROR_CANT_RESOLVE_FILENAME;
+    } catch (const std::exception&) {
+        // A name that cannot be converted cannot be examined; DeleteFile decides.
+    }
+    if (error == 0) {
+        if (::DeleteFileA(file.c_str())) {
+            replay::log::info("   %s removed", file.c_str());
+            return true;
+        }
+        error = ::GetLastError();
+    }
+    replay::log::info("FAILED TO remove '%s'; error %d !", file.c_str(), static_cast<int>(error));
+    return false;
+}
+
+bool remove_folder(const std::string& folder) {
+    try {
+        if (!boost::filesystem::exists(fs_path(folder))) {
+            replay::log::info("Folder to remove '%s' does NOT EXIST !", folder.c_str());
+            return false;
+        }
+        if (remove_tree(wide_path(folder)) != 0) {
+            replay::log::info(". Folder '%s' was removed", folder.c_str());
+            return true;
+        }
+    } catch (const std::exception& failure) {
+        replay::log::report_exception(failure.what());
+    } catch (...) {
+    }
+    replay::log::info("! Failed to remove folder '%s' !", folder.c_str());
+    return false;
+}
+
+void remove_empty_folder(const std::string& folder) {
+    try {
+        boost::filesystem::path path = fs_path(folder);
+        if (!boost::filesystem::exists(path)) {
+            replay::log::info("Folder to remove '%s' does NOT EXIST !", folder.c_str());
+        } else if (boost::filesystem::is_empty(path)) {
+            // Under Wine, removing a link to an empty folder removes that folder.
+            bool link = is_unremovable_link(wide_path(folder));
+            if (!link && ::RemoveDirectoryA(folder.c_str())) {
+                replay::log::info("Removed empty folder '%s' !", folder.c_str());
+            } else {
+                unsigned error = link ? ERROR_CANT_RESOLVE_FILENAME : ::GetLastError();
+                replay::log::info("Failed to remove empty folder '%s', GetLastError()=%u !",
+                                  folder.c_str(), error);
+            }
+        } else {
+            replay::log::info("Do NOT removing folder '%s', as it is not empty !", folder.c_str());
+        }
+    } catch (...) {
+    }
+}
+
+}  // namespace cleaning
