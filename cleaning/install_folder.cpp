@@ -1,0 +1,66 @@
+#include "cleaning/install_folder.h"
+
+#include <windows.h>
+
+#include <boost/filesystem/operations.hpp>
+
+#include "cleaning/ansi_path.h"
+#include "cleaning/special_folders.h"
+#include "support/log/log.h"
+#include "support/registry/key.h"
+
+namespace cleaning {
+namespace {
+
+const wchar_t installer_folders_key[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
+
+}  // namespace
+
+bool remove_registered_folder(const std::string& folder) {
+    if (folder.empty())
+        return false;
+    std::string listed = folder;
+    if (listed.back() != '\\')
+        listed += '\\';
+    try {
+        const std::wstring name = wide_path(listed);
+        replay::registry2::key folders = replay::registry2::key::open_subkey(
+            replay::registry2::key::open_root(HKEY_LOCAL_MACHINE), installer_folders_key, false);
+        folders.get_string(name);  // only its presence matters
+        if (!::RemoveDirectoryW(name.c_str()))
+            return false;
+        try {
+            folders.delete_value(name);
+        } catch (...) {
+            // The folder is gone all the same; a stale entry in the list harms nothing.
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void remove_install_folder(const std::string& folder) {
+    std::string current = folder;
+    while (!current.empty()) {
+        if (!remove_registered_folder(current)) {
+            replay::log::info("Can't remove Install Folder '%s' (not found, nonempty, or locked).",
+                              current.c_str());
+            return;
+        }
+        replay::log::info("Install Folder '%s' was removed also.", current.c_str());
+        current.pop_back();
+        std::string::size_type slash = current.rfind('\\');
+        if (slash != std::string::npos)
+            current.erase(slash + 1);
+        if (current == get_program_files_folder()) {
+            replay::log::info("Would not dare to remove '%s' !", current.c_str());
+            return;
+        }
+        if (!boost::filesystem::is_empty(fs_path(current)))
+            return;
+    }
+}
+
+}  // namespace cleaning

@@ -1,0 +1,120 @@
+#include "cleaning/profile_folders.h"
+
+#include <windows.h>
+
+#include <boost/filesystem/operations.hpp>
+
+#include "cleaning/ansi_path.h"
+#include "cleaning/special_folders.h"
+#include "cleaning/tree_removal.h"
+#include "support/log/log.h"
+
+namespace cleaning {
+namespace {
+
+namespace fs = boost::filesystem;
+
+const char virtual_store_tail[] = "AppData/Local/VirtualStore/ProgramData/Corvane";
+
+// A folder path as the shell gives it, without the trailing backslash that
+// would make its "parent" the folder itself.
+fs::path folder_path(const std::string& folder) {
+    std::string trimmed = folder;
+    while (trimmed.size() > 3 && (trimmed.back() == '\\' || trimmed.back() == '/'))
+        trimmed.pop_back();
+    return fs_path(trimmed);
+}
+
+fs::path without_trailing_separators(fs::path path) {
+    std::wstring text = path.wstring();
+    while (text.size() > 3 && (text.back() == L'\\' || text.back() == L'/'))
+        text.pop_back();
+    return fs::path(text);
+}
+
+std::string lower_ascii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+}  // namespace
+
+int rmove_virtual_store() {
+    std::string profile;
+    try {
+        profile = get_profile_folder();
+    } catch (...) {
+        return -1;
+    }
+    const fs::path profiles = folder_path(profile).parent_path();
+    int total = 0;
+    for (fs::directory_iterator entry(profiles), end; entry != end; ++entry) {
+        try {
+            const fs::path store = entry->path() / virtual_store_tail;
+            if (fs::exists(store))
+                total += static_cast<int>(remove_tree(store.wstring()));
+        } catch (...) {
+            replay::log::info("Error occured in rmove_virtual_store(), System Error Code = %d",
+                              static_cast<int>(::GetLastError()));
+        }
+    }
+    return total;
+}
+
+void remove_dir_in_userappdata_for_allprofiles(const std::string& relative) {
+    if (relative.empty()) {
+        replay::log::info(
+            "empty parameter is not allowed for remove_dir_in_userappdata_for_allprofiles()");
+        return;
+    }
+    try {
+        std::string common;
+        std::string profile;
+        try {
+            common = get_common_appdata_folder();
+            profile = get_profile_folder();
+        } catch (const replay::exception&) {
+            return;
+        }
+        const fs::path shared =
+            without_trailing_separators(fs::system_complete(folder_path(common)).parent_path());
+        const fs::path profiles = fs::system_complete(folder_path(profile)).parent_path();
+        const fs::path relative_path = fs_path(relative);
+        for (fs::directory_iterator entry(profiles), end; entry != end; ++entry) {
+            if (entry->path().wstring() == shared.wstring())
+                continue;
+            try {
+                const fs::path target = entry->path() / relative_path;
+                if (fs::exists(target)) {
+                    replay::log::info("removing %s", narrow_path(target).c_str());
+                    remove_tree(target.wstring());
+                }
+            } catch (...) {
+                replay::log::error_w(
+                    L"Error occured in remove_dir_in_userappdata_for_allprofiles(), System Error "
+                    L"Code = %d",
+                    static_cast<int>(::GetLastError()));
+            }
+        }
+    } catch (...) {
+        replay::log::error("exeption in remove_dir_in_userappdata_for_allprofiles");
+    }
+}
+
+std::string make_relative_path(const std::string& full, const std::string& base) {
+    try {
+        if (lower_ascii(full).compare(0, base.size(), lower_ascii(base)) != 0 ||
+            full.size() < base.size())
+            return std::string();
+        std::string rest = full.substr(base.size());
+        if (!rest.empty() && rest[0] == '\\')
+            rest.erase(0, 1);
+        return rest;
+    } catch (...) {
+        return std::string();
+    }
+}
+
+}  // namespace cleaning

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// Per-user copies of the brand's folders in every user profile. Paths are narrow
+// strings in the ANSI code page.
+namespace cleaning {
+
+// Removes "AppData/Local/VirtualStore/ProgramData/Corvane" from every profile and
+// returns the number of entries removed, or -1 when the current user's profile
+// folder is unknown. Raises when the folder of all profiles cannot be listed.
+int rmove_virtual_store();
+
+// Removes `relative` (a folder path relative to a user profile) from every
+// profile except the shared one. Logs its failures; never raises.
+void remove_dir_in_userappdata_for_allprofiles(const std::string& relative);
+
+// The part of `full` after `base` (compared without regard to the case of A to
+// Z), without one leading backslash; empty when `full` does not start with `base`.
+std::string make_relative_path(const std::string& full, const std::string& base);
+
+}  // namespace cleaning
