@@ -1,7 +1,10 @@
+#include "cleaning/shortcuts.h"
 #include "driver/stages.h"
 
 namespace driver {
 
-void remove_shortcuts(cleaning::product_cleaner&) {}
+void remove_shortcuts(cleaning::product_cleaner&) {
+    cleaning::remove_start_menu_shortcuts("Corvane", "Tarvello");
+}
 
 }  // namespace driver

@@ -1,7 +1,10 @@
+#include "cleaning/shortcuts.h"
 #include "driver/stages.h"
 
 namespace driver {
 
-void remove_desktop_shortcut(cleaning::product_cleaner&) {}
+void remove_desktop_shortcut(cleaning::product_cleaner&) {
+    cleaning::remove_desktop_shortcut("Tarvello");
+}
 
 }  // namespace driver
