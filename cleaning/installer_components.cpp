@@ -1,0 +1,167 @@
+#include "cleaning/installer_components.h"
+
+#include <vector>
+
+#include "cleaning/portable/ascii_case.h"
+#include "cleaning/raw_registry_key.h"
+#include "cleaning/wow64.h"
+#include "support/log/log.h"
+
+namespace cleaning {
+
+namespace {
+
+constexpr const wchar_t* user_data_path =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData";
+constexpr DWORD name_buffer_length = 3000;
+constexpr DWORD data_buffer_size = 3000;
+
+// RegDeleteKeyExW, the only call that deletes in the 64-bit view, is missing
+// before XP x64, so it is looked up while ADVAPI32 is held loaded.
+class delete_in_64_bit_view {
+public:
+    delete_in_64_bit_view() : library_(::LoadLibraryW(L"ADVAPI32.DLL")) {
+        if (library_ != nullptr) {
+            function_ = reinterpret_cast<function_type>(
+                reinterpret_cast<void*>(::GetProcAddress(library_, "RegDeleteKeyExW")));
+        }
+    }
+    ~delete_in_64_bit_view() {
+        if (library_ != nullptr)
+            ::FreeLibrary(library_);
+    }
+    delete_in_64_bit_view(const delete_in_64_bit_view&) = delete;
+    delete_in_64_bit_view& operator=(const delete_in_64_bit_view&) = delete;
+
+    bool available() const { return function_ != nullptr; }
+    LONG operator()(HKEY parent, const std::wstring& path) const {
+        return function_(parent, path.c_str(), KEY_WOW64_64KEY, 0);
+    }
+
+private:
+    using function_type = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
+    HMODULE library_;
+    function_type function_ = nullptr;
+};
+
+bool subkey_name_at(HKEY parent, DWORD index, std::wstring& name) {
+    std::vector<wchar_t> buffer(name_buffer_length);
+    DWORD length = name_buffer_length;
+    if (::RegEnumKeyExW(parent, index, buffer.data(), &length, nullptr, nullptr, nullptr,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    name.assign(buffer.data(), length);
+    return true;
+}
+
+// The component's key path is its first value. A component whose first value
+// cannot be read is not judged at all.
+bool first_value_text(HKEY component, std::wstring& text) {
+    std::vector<wchar_t> name(name_buffer_length);
+    DWORD name_length = name_buffer_length;
+    std::vector<wchar_t> data(data_buffer_size / sizeof(wchar_t) + 1, L'\0');
+    DWORD data_size = data_buffer_size;
+    if (::RegEnumValueW(component, 0, name.data(), &name_length, nullptr, nullptr,
+                        reinterpret_cast<BYTE*>(data.data()), &data_size) != ERROR_SUCCESS) {
+        return false;
+    }
+    text.assign(data.data(), data_size / sizeof(wchar_t));
+    text = text.c_str();  // up to the terminator
+    return true;
+}
+
+void remove_first_subkey(HKEY component) {
+    std::wstring first;
+    if (!subkey_name_at(component, 0, first))
+        return;
+    LONG status = ERROR_SUCCESS;
+    if (is_wow64()) {
+        delete_in_64_bit_view delete_key;
+        if (delete_key.available())
+            status = delete_key(component, first);
+    } else {
+        status = ::RegDeleteKeyW(component, first.c_str());
+    }
+    if (status != ERROR_SUCCESS)
+        replay::log::info("! ERROR remove subkey failed: %d", int(status));
+}
+
+struct found_components {
+    std::vector<std::wstring> plain;
+    std::vector<std::wstring> in_64_bit_view;
+};
+
+void collect_user_components(HKEY user_data, const std::wstring& user, REGSAM access,
+                             const std::wstring& pattern, found_components& found) {
+    raw_registry_key components;
+    if (!components.open(user_data, (user + L"\\Components").c_str(), access))
+        return;
+    std::wstring name;
+    for (DWORD index = 0; subkey_name_at(components.get(), index, name); ++index) {
+        raw_registry_key component;
+        if (!component.open(components.get(), name.c_str(), access))
+            continue;
+        std::wstring key_path;
+        if (!first_value_text(component.get(), key_path))
+            continue;
+        if (!contains_ignoring_ascii_case(key_path, pattern))
+            continue;
+
+        remove_first_subkey(component.get());
+        std::wstring full_path =
+            std::wstring(user_data_path) + L"\\" + user + L"\\Components\\" + name;
+        (is_wow64() ? found.in_64_bit_view : found.plain).push_back(full_path);
+    }
+}
+
+// Nothing but a matching component's first subkey is deleted while the keys
+// are being enumerated.
+found_components find_components(const std::wstring& pattern) {
+    found_components found;
+    const REGSAM access = is_wow64() ? KEY_READ | KEY_WOW64_64KEY : KEY_READ;
+    raw_registry_key user_data;
+    if (!user_data.open(HKEY_LOCAL_MACHINE, user_data_path, access))
+        return found;
+    std::wstring user;
+    for (DWORD index = 0; subkey_name_at(user_data.get(), index, user); ++index) {
+        collect_user_components(user_data.get(), user, access, pattern, found);
+    }
+    return found;
+}
+
+void report_removal(const std::wstring& path, LONG status) {
+    if (status == ERROR_SUCCESS) {
+        replay::log::info_w(L"Removed Component  HKEY_LOCAL_MACHINE\\%ls", path.c_str());
+    } else {
+        replay::log::info_w(L"! ERROR remove component %ls failed: %d", path.c_str(), int(status));
+    }
+}
+
+void remove_found(const found_components& found) {
+    for (const std::wstring& path : found.plain) {
+        report_removal(path, ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str()));
+    }
+    for (const std::wstring& path : found.in_64_bit_view) {
+        delete_in_64_bit_view delete_key;
+        if (delete_key.available())
+            report_removal(path, delete_key(HKEY_LOCAL_MACHINE, path));
+    }
+}
+
+}  // namespace
+
+void remove_installer_components(std::wstring pattern) {
+    if (pattern.empty()) {
+        replay::log::info("! Empty pattern refused: no Installer component is removed");
+        return;
+    }
+    try {
+        replay::log::info_w(L"Search Component %ls ", pattern.c_str());
+        remove_found(find_components(pattern));
+    } catch (...) {
+        // whatever went wrong, the removal must not stop the run
+    }
+}
+
+}  // namespace cleaning
