@@ -1,0 +1,139 @@
+#include <windows.h>
+
+#include <cstdint>
+
+#include "cleaning/clock.h"
+#include "cleaning/service_handle.h"
+#include "cleaning/services.h"
+#include "support/log/log.h"
+
+namespace cleaning {
+
+namespace {
+
+using replay::log::info;
+
+constexpr uint32_t stop_time_limit_ms = 30000;
+constexpr uint32_t poll_interval_ms = 1000;
+constexpr DWORD stop_access = DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS;
+
+int last_error() {
+    return static_cast<int>(::GetLastError());
+}
+
+// One stop attempt: both waiting phases share the limit counted from `start`.
+class stop_attempt {
+public:
+    stop_attempt(SC_HANDLE service, uint32_t start) : service_(service), start_(start) {}
+
+    // True once the service is stopped; logs how it got there or why not.
+    bool bring_to_stop() {
+        DWORD state = 0;
+        if (!query(state))
+            return false;
+        if (state == SERVICE_STOPPED) {
+            info("Service is already stopped.");
+            return true;
+        }
+        if (state == SERVICE_STOP_PENDING) {
+            outcome pending = wait_out_pending_stop();
+            if (pending != outcome::left_stop_pending)
+                return pending == outcome::stopped;
+        }
+        return request_stop_and_wait();
+    }
+
+private:
+    enum class outcome { stopped, failed, left_stop_pending };
+
+    bool query(DWORD& state) {
+        SERVICE_STATUS_PROCESS status{};
+        DWORD needed = 0;
+        if (!::QueryServiceStatusEx(service_, SC_STATUS_PROCESS_INFO,
+                                    reinterpret_cast<BYTE*>(&status), sizeof(status), &needed)) {
+            info("QueryServiceStatusEx failed, System Error Code = %d", last_error());
+            return false;
+        }
+        state = status.dwCurrentState;
+        return true;
+    }
+
+    bool past_limit() const { return current_clock().now_ms() - start_ > stop_time_limit_ms; }
+
+    // Someone else already asked the service to stop: wait for that first.
+    outcome wait_out_pending_stop() {
+        for (;;) {
+            info("Service stop pending...");
+            current_clock().sleep(poll_interval_ms);
+            DWORD state = 0;
+            if (!query(state))
+                return outcome::failed;
+            if (state == SERVICE_STOPPED) {
+                info("Service stopped successfully.");
+                return outcome::stopped;
+            }
+            if (past_limit()) {
+                info("Service stop timed out.");
+                return outcome::failed;
+            }
+            if (state != SERVICE_STOP_PENDING)
+                return outcome::left_stop_pending;
+        }
+    }
+
+    bool request_stop_and_wait() {
+        SERVICE_STATUS status{};
+        if (!::ControlService(service_, SERVICE_CONTROL_STOP, &status)) {
+            info("ControlService failed, System Error Code = %d", last_error());
+            return false;
+        }
+        DWORD state = status.dwCurrentState;
+        while (state != SERVICE_STOPPED) {
+            current_clock().sleep(poll_interval_ms);
+            if (!query(state))
+                return false;
+            if (state != SERVICE_STOPPED && past_limit()) {
+                info("Wait timed out");
+                return false;
+            }
+        }
+        info("Service stopped successfully.");
+        return true;
+    }
+
+    SC_HANDLE service_;
+    uint32_t start_;
+};
+
+bool delete_stopped_service(SC_HANDLE service) {
+    if (::DeleteService(service)) {
+        info("Service deleted successfully");
+        return true;
+    }
+    info("DeleteService failed, System Error Code = %d", last_error());
+    return false;
+}
+
+}  // namespace
+
+int stop_service(const std::string& service_name, bool delete_service) {
+    info("Stop & Delete '%s' Service", service_name.c_str());
+    const uint32_t start = current_clock().now_ms();
+    service_handle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager) {
+        info("OpenSCManager failed, System Error Code = %d", last_error());
+        return 0;
+    }
+    service_handle service(::OpenServiceA(manager.get(), service_name.c_str(), stop_access));
+    if (!service) {
+        info("OpenService call failed, System Error Code = %d", last_error());
+        return 0;
+    }
+    if (!stop_attempt(service.get(), start).bring_to_stop())
+        return 0;
+    if (!delete_service)
+        return 1;
+    return delete_stopped_service(service.get()) ? 1 : 0;
+}
+
+}  // namespace cleaning
