@@ -1,0 +1,132 @@
+#include "support/locks/real_mutex.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "support/errors/exception.h"
+#include "tests/support/locks/child_process.h"
+
+namespace {
+
+std::string unique(const std::string& stem) {
+    return stem + "-" + std::to_string(GetCurrentProcessId());
+}
+
+bool mutex_exists(const std::string& full_name) {
+    HANDLE handle = OpenMutexA(SYNCHRONIZE, FALSE, full_name.c_str());
+    if (handle == nullptr) {
+        return false;
+    }
+    CloseHandle(handle);
+    return true;
+}
+
+class event {
+public:
+    explicit event(const std::string& name)
+        : name_(name), handle_(CreateEventA(nullptr, TRUE, FALSE, name.c_str())) {}
+    ~event() { CloseHandle(handle_); }
+    const std::string& name() const { return name_; }
+    bool wait(DWORD milliseconds) { return WaitForSingleObject(handle_, milliseconds) == 0; }
+    void set() { SetEvent(handle_); }
+
+private:
+    std::string name_;
+    HANDLE handle_;
+};
+
+const std::string holder_program = tvr_test::windows_path(MUTEX_HOLDER_PATH);
+
+TEST(RealMutexName, GlobalOnWindows2000AndLaterUnlessANameSpaceIsGiven) {
+    EXPECT_EQ("Global\\log-TVRemover", replay::real_mutex::system_name("log-TVRemover", 5));
+    EXPECT_EQ("Global\\log-C:_Temp_TVRemover",
+              replay::real_mutex::system_name("log-C:_Temp_TVRemover", 6));
+    EXPECT_EQ("Local\\log-x", replay::real_mutex::system_name("Local\\log-x", 5));
+}
+
+TEST(RealMutexName, OlderSystemsKeepOnlyWhatFollowsTheLastBackslash) {
+    EXPECT_EQ("log-TVRemover", replay::real_mutex::system_name("log-TVRemover", 4));
+    EXPECT_EQ("log-x", replay::real_mutex::system_name("Global\\Local\\log-x", 4));
+}
+
+TEST(RealMutex, PlainNameLandsInTheGlobalNameSpace) {
+    replay::real_mutex lock("log-TVRemover");
+    EXPECT_TRUE(mutex_exists("Global\\log-TVRemover"));
+}
+
+TEST(RealMutex, NameWithANameSpaceIsUsedUnchanged) {
+    std::string name = "Local\\" + unique("tvr-local");
+    replay::real_mutex lock(name);
+    EXPECT_TRUE(mutex_exists(name));
+    EXPECT_FALSE(mutex_exists("Global\\" + name));
+}
+
+TEST(RealMutex, NameTakenByAnotherKindOfObjectRaises) {
+    std::string name = unique("tvr-clash");
+    event clash("Global\\" + name);
+    try {
+        replay::real_mutex lock(name);
+        FAIL() << "no exception";
+    } catch (const replay::exception& e) {
+        EXPECT_EQ("OpenMutex returned 0x00000006", e.message_text());
+        EXPECT_EQ("", e.category_text());
+    }
+}
+
+TEST(RealMutex, ReleasingAMutexNotHeldRaises) {
+    replay::real_mutex lock(unique("tvr-not-held"));
+    try {
+        lock.release();
+        FAIL() << "no exception";
+    } catch (const replay::exception& e) {
+        EXPECT_EQ("ReleaseMutex returned 0x00000120", e.message_text());
+    }
+}
+
+TEST(RealMutex, IsRecursiveWithinAThread) {
+    replay::real_mutex lock(unique("tvr-recursive"));
+    EXPECT_TRUE(lock.acquire());
+    EXPECT_TRUE(lock.acquire());
+    lock.release();
+    lock.release();
+    EXPECT_THROW(lock.release(), replay::exception);
+}
+
+TEST(RealMutex, TwoProcessesShareOneMutex) {
+    std::string name = unique("tvr-shared");
+    event ready(unique("tvr-ready")), go(unique("tvr-go"));
+    tvr_test::child_process holder(holder_program, name + " " + ready.name() + " " + go.name());
+    ASSERT_TRUE(holder.started());
+    ASSERT_TRUE(ready.wait(60000));
+
+    replay::real_mutex lock(name);
+    std::atomic<bool> taken(false);
+    std::thread taker([&] {
+        taken = lock.acquire();
+        lock.release();  // a mutex belongs to the thread that took it
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(taken) << "taken while the other process held it";
+    go.set();
+    taker.join();
+    EXPECT_TRUE(taken);
+    EXPECT_EQ(0u, holder.wait(60000));
+}
+
+TEST(RealMutex, MutexLeftByAnEndedProcessCountsAsTaken) {
+    std::string name = unique("tvr-abandoned");
+    event ready(unique("tvr-ready-abandon"));
+    tvr_test::child_process holder(holder_program, name + " " + ready.name() + " abandon");
+    ASSERT_TRUE(holder.started());
+    ASSERT_TRUE(ready.wait(60000));
+    replay::real_mutex lock(name);
+    EXPECT_EQ(0u, holder.wait(60000));
+    EXPECT_TRUE(lock.acquire());
+    lock.release();
+}
+
+}  // namespace
