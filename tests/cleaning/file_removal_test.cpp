@@ -1,0 +1,162 @@
+#include "cleaning/file_removal.h"
+
+#include <gtest/gtest.h>
+
+#include "cleaning/tree_removal.h"
+#include "file_tree.h"
+#include "log_capture.h"
+
+namespace {
+
+using testing_support::contains;
+using testing_support::exists;
+using testing_support::write_file;
+
+class file_removal : public ::testing::Test {
+protected:
+    testing_support::scratch_folder scratch{"C:\\", "tvr-file-removal"};
+    testing_support::log_capture log;
+
+    std::string path(const std::string& name) const { return scratch / name; }
+    void tree(const std::string& root) {
+        testing_support::make_folders(root + "\\sub\\deeper");
+        write_file(root + "\\a.txt");
+        write_file(root + "\\sub\\b.txt");
+        write_file(root + "\\sub\\deeper\\c.txt");
+        write_file(root + "\\z.txt");
+    }
+};
+
+TEST_F(file_removal, file_is_deleted_or_the_failure_names_the_system_error) {
+    write_file(path("one.txt"));
+    EXPECT_TRUE(cleaning::remove_file(path("one.txt")));
+    EXPECT_FALSE(exists(path("one.txt")));
+    EXPECT_FALSE(cleaning::remove_file(path("one.txt")));
+    EXPECT_EQ(log.texts(),
+              (std::vector<std::string>{"   " + path("one.txt") + " removed",
+                                        "FAILED TO remove '" + path("one.txt") + "'; error 2 !"}));
+}
+
+TEST_F(file_removal, whole_tree_goes_and_a_missing_one_is_only_logged) {
+    tree(path("tree"));
+    ::SetFileAttributesA(path("tree\\sub\\b.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(cleaning::remove_folder(path("tree")));
+    EXPECT_FALSE(exists(path("tree")));
+    EXPECT_FALSE(cleaning::remove_folder(path("tree")));
+    EXPECT_EQ(log.texts(), (std::vector<std::string>{
+                               ". Folder '" + path("tree") + "' was removed",
+                               "Folder to remove '" + path("tree") + "' does NOT EXIST !"}));
+}
+
+TEST_F(file_removal, locked_file_keeps_its_folders_but_everything_else_goes) {
+    tree(path("tree"));
+    testing_support::held_file locked(path("tree\\sub\\b.txt"));
+    ASSERT_TRUE(locked.holds());
+
+    EXPECT_FALSE(cleaning::remove_folder(path("tree")));
+
+    EXPECT_TRUE(exists(path("tree\\sub\\b.txt")));
+    EXPECT_FALSE(exists(path("tree\\a.txt")));
+    EXPECT_FALSE(exists(path("tree\\z.txt")));
+    EXPECT_FALSE(exists(path("tree\\sub\\deeper")));
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.lines()[0].level, replay::log::level_error);
+    EXPECT_NE(log.lines()[0].text.find("b.txt"), std::string::npos) << log.lines()[0].text;
+    EXPECT_EQ(log.lines()[1].text, "! Failed to remove folder '" + path("tree") + "' !");
+
+    // The run goes on: once the file is free, the next attempt finishes the job.
+    locked.release();
+    EXPECT_TRUE(cleaning::remove_folder(path("tree")));
+    EXPECT_FALSE(exists(path("tree")));
+}
+
+TEST_F(file_removal, tree_count_includes_every_entry_and_the_root) {
+    tree(path("tree"));
+    EXPECT_EQ(cleaning::remove_tree(replay::unicode::to_wide(path("tree"), 0)), 7u);
+    EXPECT_EQ(cleaning::remove_tree(replay::unicode::to_wide(path("tree"), 0)), 0u);
+}
+
+TEST_F(file_removal, empty_folder_goes_and_a_folder_with_a_file_stays) {
+    testing_support::make_folders(path("empty"));
+    testing_support::make_folders(path("full"));
+    write_file(path("full\\one.txt"));
+
+    cleaning::remove_empty_folder(path("empty"));
+    cleaning::remove_empty_folder(path("full"));
+    cleaning::remove_empty_folder(path("missing"));
+
+    EXPECT_FALSE(exists(path("empty")));
+    EXPECT_TRUE(exists(path("full\\one.txt")));
+    EXPECT_EQ(log.texts(),
+              (std::vector<std::string>{
+                  "Removed empty folder '" + path("empty") + "' !",
+                  "Do NOT removing folder '" + path("full") + "', as it is not empty !",
+                  "Folder to remove '" + path("missing") + "' does NOT EXIST !"}));
+}
+
+// Links: Wine 8 creates none of its own (CreateSymbolicLinkW and "mklink /d"
+// report success and create nothing, "mklink /j" fails), so the links a removal
+// can meet under Wine are Unix symbolic links inside the prefix.
+class links : public file_removal {
+protected:
+    testing_support::scratch_folder outside{"C:\\", "tvr-link-targets"};
+
+    void SetUp() override {
+        if (!testing_support::running_under_wine())
+            GTEST_SKIP() << "Unix symbolic links exist only under Wine";
+        testing_support::make_folders(outside / "full");
+        testing_support::make_folders(outside / "empty");
+        write_file(outside / "full\\keep.txt");
+        write_file(outside / "file.txt");
+    }
+    void link(const std::string& target, const std::string& name) {
+        ASSERT_TRUE(testing_support::make_unix_symlink(target, name)) << name;
+    }
+    void expect_targets_untouched() {
+        EXPECT_TRUE(exists(outside / "full\\keep.txt"));
+        EXPECT_TRUE(exists(outside / "empty"));
+        EXPECT_TRUE(exists(outside / "file.txt"));
+    }
+};
+
+TEST_F(links, folder_tree_never_reaches_through_a_link) {
+    tree(path("tree"));
+    link(outside / "full", path("tree\\to_full"));
+    link(outside / "empty", path("tree\\sub\\to_empty"));
+    link(outside / "file.txt", path("tree\\sub\\to_file.txt"));
+    link("Z:\\tmp", path("tree\\to_unix_folder"));  // outside the prefix's drives
+
+    EXPECT_FALSE(cleaning::remove_folder(path("tree")));
+
+    expect_targets_untouched();
+    EXPECT_FALSE(exists(path("tree\\a.txt")));
+    EXPECT_FALSE(exists(path("tree\\sub\\deeper")));
+    EXPECT_TRUE(exists(path("tree\\to_full\\keep.txt")));  // the link is still there
+    EXPECT_EQ(log.texts().back(), "! Failed to remove folder '" + path("tree") + "' !");
+    EXPECT_TRUE(contains(log.texts(), "! '" + path("tree\\to_full") +
+                                          "' is a link that this system cannot remove without "
+                                          "removing what it points to; left in place !"));
+}
+
+TEST_F(links, folder_that_is_itself_a_link_is_left_alone) {
+    link(outside / "full", path("to_full"));
+    EXPECT_FALSE(cleaning::remove_folder(path("to_full")));
+    expect_targets_untouched();
+}
+
+TEST_F(links, file_and_empty_folder_links_keep_their_targets) {
+    link(outside / "file.txt", path("to_file.txt"));
+    link(outside / "empty", path("to_empty"));
+
+    EXPECT_FALSE(cleaning::remove_file(path("to_file.txt")));
+    cleaning::remove_empty_folder(path("to_empty"));
+
+    expect_targets_untouched();
+    EXPECT_TRUE(contains(log.texts(), "FAILED TO remove '" + path("to_file.txt") + "'; error " +
+                                          std::to_string(ERROR_CANT_RESOLVE_FILENAME) + " !"));
+    EXPECT_TRUE(contains(log.texts(), "Failed to remove empty folder '" + path("to_empty") +
+                                          "', GetLastError()=" +
+                                          std::to_string(ERROR_CANT_RESOLVE_FILENAME) + " !"));
+}
+
+}  // namespace
