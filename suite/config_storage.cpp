@@ -1,0 +1,114 @@
+#include "suite/config_storage.h"
+
+#include <sstream>
+
+#include "suite/config/document.h"
+#include "suite/config_files.h"
+#include "suite/crypt_stream.h"
+#include "support/errors/exception.h"
+#include "support/log/log.h"
+#include "support/text/format.h"
+
+namespace config {
+
+namespace {
+
+std::wstring pending_path_of(const std::wstring& path) {
+    return path + L".new";
+}
+
+replay::exception storage_failure(const char* storage_name, const char* stage,
+                                  const std::wstring& path, const std::exception& cause) {
+    return replay::exception::formatted("Class \"%s\". Error %s file: %ls (%s)", storage_name,
+                                        stage, path.c_str(), cause.what());
+}
+
+// One sealed file into `record`, with no recovery.
+template <class Record>
+void read_file(Record& record, const std::wstring& path) {
+    const char* stage = "open";
+    try {
+        // A file that cannot be opened reads as empty, which does not unseal.
+        std::string sealed;
+        read_whole_file(path, sealed);
+        std::istringstream sealed_stream(sealed);
+        std::stringstream text;
+        crypt_stream(sealed_stream, text, false);
+        document_reader reader(text);
+        stage = "parsing";
+        reader.read(record);
+    } catch (const std::exception& failure) {
+        throw storage_failure(config_storage<Record>::storage_name, stage, path, failure);
+    }
+}
+
+// Takes the output of an interrupted save when it reads completely. Whatever else
+// happens, a readable ".new" is never deleted: it may be the only copy left.
+template <class Record>
+bool recover_pending_save(Record& record, const std::wstring& path) {
+    const std::wstring pending = pending_path_of(path);
+    if (!file_exists(pending)) {
+        return false;
+    }
+    Record recovered;
+    try {
+        read_file(recovered, pending);
+    } catch (...) {
+        // Damaged or foreign: the main file is the one to read.
+        try {
+            delete_file_if_present(pending);
+        } catch (...) {
+        }
+        return false;
+    }
+    record = std::move(recovered);
+    try {
+        replace_file(pending, path);
+    } catch (const std::exception& failure) {
+        // The record is read; the next load tries the replacement again.
+        replay::log::log_line_w(
+            replay::log::level_debug,
+            replay::format_w(L"config_storage::load(). Failed to replace file: %ls (%s)",
+                             path.c_str(), failure.what()));
+    }
+    return true;
+}
+
+}  // namespace
+
+template <class Record>
+void config_storage<Record>::load(Record& record, const std::wstring& path) const {
+    if (recover_pending_save(record, path)) {
+        return;
+    }
+    read_file(record, path);
+}
+
+template <class Record>
+void config_storage<Record>::save(const Record& record, const std::wstring& path) const {
+    const char* stage = "writting";
+    try {
+        std::string document = write_document(record, storage_name);
+        std::istringstream text(document);
+        std::ostringstream sealed;
+        crypt_stream(text, sealed, true);
+
+        create_parent_folders(path);
+        const std::wstring pending = pending_path_of(path);
+        if (!write_whole_file(pending, sealed.str())) {
+            replay::log::log_line_w(
+                replay::log::level_debug,
+                replay::format_w(L"config_storage::save(). Failed to open file: %ls",
+                                 path.c_str()));
+            return;
+        }
+        replace_file(pending, path);
+    } catch (const std::exception& failure) {
+        throw storage_failure(storage_name, stage, path, failure);
+    }
+}
+
+template class config_storage<products_impl>;
+template class config_storage<suite_impl>;
+
+}  // namespace config

@@ -1,0 +1,66 @@
+#include "suite/crypt_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "support/errors/exception.h"
+#include "tests/suite/sealed_files.h"
+
+namespace {
+
+std::string run(const std::string& input, bool seal) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    config::crypt_stream(in, out, seal);
+    return out.str();
+}
+
+TEST(crypt_stream, seals_as_the_suite_does) {
+    const std::string plain("binary \0\xff text\r\n", 16);
+    std::string sealed = run(plain, true);
+    EXPECT_EQ(std::string::npos, sealed.find("binary"));
+
+    std::string back;
+    DWORD error = 0;
+    std::wstring description;
+    ASSERT_TRUE(sealed::unseal(sealed, back, error, &description)) << error;
+    EXPECT_EQ(plain, back);
+    EXPECT_EQ(L"Configuration data", description);
+    EXPECT_EQ(plain, run(sealed, false));
+}
+
+TEST(crypt_stream, unseals_the_suite_files) {
+    EXPECT_EQ("<xml/>", run(sealed::seal("<xml/>"), false));
+}
+
+TEST(crypt_stream, other_entropy_does_not_unseal) {
+    std::string sealed = run("secret", true);
+    std::string back;
+    DWORD error = 0;
+    EXPECT_FALSE(sealed::unseal(sealed, back, error, nullptr, "Qc7pLx3"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), error);
+
+    try {
+        run(sealed::seal("secret", "other"), false);
+        FAIL() << "unsealed with the wrong entropy";
+    } catch (const replay::exception& failure) {
+        EXPECT_EQ("failed to decrypt data (0x0000000D)", failure.message_text());
+    }
+}
+
+TEST(crypt_stream, empty_or_damaged_input_does_not_unseal) {
+    std::string damaged = run("some text", true);
+    damaged[damaged.size() / 2] ^= 0x55;
+    for (const std::string& input : {std::string(), damaged, std::string("plain text")}) {
+        try {
+            run(input, false);
+            FAIL() << "unsealed " << input.size() << " bytes";
+        } catch (const replay::exception& failure) {
+            EXPECT_EQ(0u, failure.message_text().find("failed to decrypt data (0x"))
+                << failure.message_text();
+        }
+    }
+}
+
+}  // namespace
