@@ -101,9 +101,14 @@ TEST_F(FileSink, MutexIsNamedAfterTheBaseNameInTheGlobalNameSpace) {
     {
         replay::log::file beside_the_tool("TVRemover", never_rotate, 0);
         replay::log::file in_a_folder("sub_dir\\..\\TVRemover", never_rotate, 0);
+        OSVERSIONINFOA version = {};
+        version.dwOSVersionInfoSize = sizeof(version);
+        GetVersionExA(&version);
         for (const char* name : {"Global\\log-TVRemover", "Global\\log-sub_dir_.._TVRemover"}) {
-            HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
-            EXPECT_NE(nullptr, mutex) << name;
+            // Systems before Windows 2000 have no name spaces.
+            std::string expected = version.dwMajorVersion < 5 ? std::string(name).substr(7) : name;
+            HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, expected.c_str());
+            EXPECT_NE(nullptr, mutex) << expected;
             CloseHandle(mutex);
         }
     }
