@@ -32,6 +32,19 @@ fs::path without_trailing_separators(fs::path path) {
     return fs::path(text);
 }
 
+// The system error behind the exception being handled. Raising and catching
+// may overwrite the thread's last error, so a filesystem failure's own code wins.
+int failure_code() {
+    DWORD last_error = ::GetLastError();
+    try {
+        throw;
+    } catch (const fs::filesystem_error& failure) {
+        return failure.code().value();
+    } catch (...) {
+        return static_cast<int>(last_error);
+    }
+}
+
 std::string lower_ascii(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z')
@@ -57,10 +70,31 @@ int rmove_virtual_store() {
                 total += static_cast<int>(remove_tree(store.wstring()));
         } catch (...) {
             replay::log::info("Error occured in rmove_virtual_store(), System Error Code = %d",
-                              static_cast<int>(::GetLastError()));
+                              failure_code());
         }
     }
     return total;
+}
+
+void remove_dir_in_profiles(const boost::filesystem::path& profiles,
+                            const boost::filesystem::path& shared, const std::string& relative) {
+    const fs::path relative_path = fs_path(relative);
+    for (fs::directory_iterator entry(profiles), end; entry != end; ++entry) {
+        if (entry->path().wstring() == shared.wstring())
+            continue;
+        try {
+            const fs::path target = entry->path() / relative_path;
+            if (fs::exists(target)) {
+                replay::log::info("removing %s", narrow_path(target).c_str());
+                remove_tree(target.wstring());
+            }
+        } catch (...) {
+            replay::log::error_w(
+                L"Error occured in remove_dir_in_userappdata_for_allprofiles(), System Error "
+                L"Code = %d",
+                failure_code());
+        }
+    }
 }
 
 void remove_dir_in_userappdata_for_allprofiles(const std::string& relative) {
@@ -81,23 +115,7 @@ void remove_dir_in_userappdata_for_allprofiles(const std::string& relative) {
         const fs::path shared =
             without_trailing_separators(fs::system_complete(folder_path(common)).parent_path());
         const fs::path profiles = fs::system_complete(folder_path(profile)).parent_path();
-        const fs::path relative_path = fs_path(relative);
-        for (fs::directory_iterator entry(profiles), end; entry != end; ++entry) {
-            if (entry->path().wstring() == shared.wstring())
-                continue;
-            try {
-                const fs::path target = entry->path() / relative_path;
-                if (fs::exists(target)) {
-                    replay::log::info("removing %s", narrow_path(target).c_str());
-                    remove_tree(target.wstring());
-                }
-            } catch (...) {
-                replay::log::error_w(
-                    L"Error occured in remove_dir_in_userappdata_for_allprofiles(), System Error "
-                    L"Code = %d",
-                    static_cast<int>(::GetLastError()));
-            }
-        }
+        remove_dir_in_profiles(profiles, shared, relative);
     } catch (...) {
         replay::log::error("exeption in remove_dir_in_userappdata_for_allprofiles");
     }

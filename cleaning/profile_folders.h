@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <boost/filesystem/path.hpp>
+
 // Per-user copies of the brand's folders in every user profile. Paths are narrow
 // strings in the ANSI code page.
 namespace cleaning {
@@ -14,6 +16,12 @@ int rmove_virtual_store();
 // Removes `relative` (a folder path relative to a user profile) from every
 // profile except the shared one. Logs its failures; never raises.
 void remove_dir_in_userappdata_for_allprofiles(const std::string& relative);
+
+// The walk behind it: removes `relative` from every entry of `profiles` except
+// `shared` (compared exactly); per-entry failures are logged and skipped, a
+// failure to list `profiles` is raised.
+void remove_dir_in_profiles(const boost::filesystem::path& profiles,
+                            const boost::filesystem::path& shared, const std::string& relative);
 
 // The part of `full` after `base` (compared without regard to the case of A to
 // Z), without one leading backslash; empty when `full` does not start with `base`.

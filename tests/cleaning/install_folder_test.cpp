@@ -1,0 +1,96 @@
+#include "cleaning/install_folder.h"
+
+#include <gtest/gtest.h>
+
+#include "cleaning/special_folders.h"
+#include "file_tree.h"
+#include "log_capture.h"
+#include "support/registry/key.h"
+
+namespace {
+
+using replay::registry2::key;
+using testing_support::exists;
+
+const wchar_t folders_key[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
+
+key installer_folders() {
+    return key::open_subkey(key::open_root(HKEY_LOCAL_MACHINE), folders_key, true);
+}
+
+bool listed(const std::string& folder) {
+    return installer_folders().value_names().count(replay::unicode::to_wide(folder, 0)) != 0;
+}
+
+// A brand folder right below Program Files, as the Installer leaves it behind.
+class install_folder : public ::testing::Test {
+protected:
+    const std::string program_files = cleaning::get_program_files_folder();
+    const std::string brand = program_files + "TvrBrand-" + std::to_string(::GetCurrentProcessId());
+    testing_support::log_capture log;
+
+    void list(const std::string& folder_with_backslash) {
+        installer_folders().set_string(replay::unicode::to_wide(folder_with_backslash, 0), L"");
+    }
+    void TearDown() override {
+        key folders = installer_folders();
+        for (const std::wstring& name : folders.value_names())
+            if (name.find(replay::unicode::to_wide(brand, 0)) == 0)
+                folders.delete_value(name);
+        ::RemoveDirectoryA((brand + "\\Product").c_str());
+        ::DeleteFileA((brand + "\\other.txt").c_str());
+        ::RemoveDirectoryA(brand.c_str());
+    }
+};
+
+TEST_F(install_folder, empty_listed_brand_folder_goes_and_the_walk_stops_at_program_files) {
+    testing_support::make_folders(brand);
+    list(brand + "\\");
+
+    cleaning::remove_install_folder(brand);
+
+    EXPECT_FALSE(exists(brand));
+    EXPECT_FALSE(listed(brand + "\\"));
+    EXPECT_TRUE(exists(program_files));
+    EXPECT_EQ(log.texts(),
+              (std::vector<std::string>{"Install Folder '" + brand + "' was removed also.",
+                                        "Would not dare to remove '" + program_files + "' !"}));
+}
+
+TEST_F(install_folder, empty_brand_folder_that_is_not_listed_stays) {
+    testing_support::make_folders(brand);
+
+    cleaning::remove_install_folder(brand);
+
+    EXPECT_TRUE(exists(brand));
+    EXPECT_EQ(log.texts(), (std::vector<std::string>{"Can't remove Install Folder '" + brand +
+                                                     "' (not found, nonempty, or locked)."}));
+}
+
+TEST_F(install_folder, walk_climbs_through_empty_parents_and_stops_at_a_nonempty_one) {
+    testing_support::make_folders(brand + "\\Product");
+    list(brand + "\\Product\\");
+    list(brand + "\\");
+    testing_support::write_file(brand + "\\other.txt");
+
+    cleaning::remove_install_folder(brand + "\\Product");
+
+    EXPECT_FALSE(exists(brand + "\\Product"));
+    EXPECT_TRUE(exists(brand + "\\other.txt"));
+    EXPECT_TRUE(listed(brand + "\\"));
+    EXPECT_EQ(log.texts(), (std::vector<std::string>{"Install Folder '" + brand +
+                                                     "\\Product' was removed also."}));
+}
+
+TEST_F(install_folder, listed_folder_that_holds_something_is_kept_with_its_entry) {
+    testing_support::make_folders(brand);
+    testing_support::write_file(brand + "\\other.txt");
+    list(brand + "\\");
+
+    EXPECT_FALSE(cleaning::remove_registered_folder(brand));
+    EXPECT_TRUE(exists(brand + "\\other.txt"));
+    EXPECT_TRUE(listed(brand + "\\"));
+    EXPECT_FALSE(cleaning::remove_registered_folder(""));
+}
+
+}  // namespace
