@@ -31,7 +31,10 @@ void log_line_w(int level, const std::wstring& text);
 // Describes the exception being handled; call it only inside a catch block.
 void report_exception(const char* context);
 
-// The log owns the listener from here until shutdown().
+// The log owns the listener from here until shutdown(). The sinks are
+// replay::log::console (support/log/console.h), replay::log::file
+// (support/log/file.h; its constructor raises replay::log::generic from
+// support/log/log_errors.h) and replay::log::proxy (support/log/proxy.h).
 void add_listener(int minimum_level, listener* sink);
 
 // Destroys every listener, which closes the log files.
