@@ -27,7 +27,8 @@ std::string ascii_bytes(const std::wstring& text) {
 }
 
 // A parameter value is written inside double quotes, so a plain value escapes the
-// quote and the backslash; encoded words carry neither unescaped.
+// quote and the backslash; an encoded word goes as it is, since the parser keeps
+// encoded words whole.
 std::string quoted_parameter_value(const generic_value_type& type, const std::wstring& value) {
     std::string written = encode_header_value(type, value);
     if (!is_plain_ascii(value))
