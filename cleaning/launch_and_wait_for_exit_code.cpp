@@ -1,0 +1,62 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include "cleaning/external_commands.h"
+#include "cleaning/owned_handle.h"
+#include "support/log/log.h"
+
+namespace cleaning {
+
+namespace {
+
+using replay::log::info;
+
+constexpr int not_run = 1;
+
+int last_error() {
+    return static_cast<int>(::GetLastError());
+}
+
+int exit_code_of_ended(const owned_handle& process) {
+    switch (::WaitForSingleObject(process.get(), INFINITE)) {
+        case WAIT_OBJECT_0:
+            break;
+        case WAIT_ABANDONED:
+            info("WaitForSingleObject returned WAIT_ABANDONED");
+            return not_run;
+        default:
+            info("WaitForSingleObject failed. Error: %d", last_error());
+            return not_run;
+    }
+    DWORD exit_code = 0;
+    if (!::GetExitCodeProcess(process.get(), &exit_code)) {
+        info("GetExitCodeProcess failed. Error: %d", last_error());
+        return not_run;
+    }
+    info("exit_code: %d", static_cast<int>(exit_code));
+    return static_cast<int>(exit_code);
+}
+
+}  // namespace
+
+int launch_and_wait_for_exit_code(const std::wstring& program, const std::wstring& parameters,
+                                  const wchar_t* working_folder) {
+    info("launch_and_wait_for_exit_code: \"%ls\" %ls", program.c_str(), parameters.c_str());
+    SHELLEXECUTEINFOW run{};
+    run.cbSize = sizeof(run);
+    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    run.hwnd = nullptr;
+    run.lpVerb = nullptr;
+    run.lpFile = program.c_str();
+    run.lpParameters = parameters.c_str();
+    run.lpDirectory = working_folder;
+    run.nShow = SW_HIDE;
+    if (!::ShellExecuteExW(&run)) {
+        info("ShellExecuteEx failed. Error: %d", last_error());
+        return not_run;
+    }
+    owned_handle process(run.hProcess);
+    return exit_code_of_ended(process);
+}
+
+}  // namespace cleaning
