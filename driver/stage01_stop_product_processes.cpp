@@ -1,7 +1,21 @@
+#include "cleaning/clock.h"
+#include "cleaning/processes.h"
+#include "driver/run_command_capture.h"
 #include "driver/stages.h"
+#include "support/log/log.h"
 
 namespace driver {
 
-void stop_product_processes(cleaning::product_cleaner&) {}
+namespace {
+constexpr unsigned after_taskkill_ms = 1500;
+}
+
+void stop_product_processes(cleaning::product_cleaner&) {
+    // The launcher gets the chance to close itself before it is ended by force.
+    const std::string output = run_command_capture("taskkill /im CorvaneLauncher.exe");
+    replay::log::info("%s", output.c_str());
+    cleaning::current_clock().sleep(after_taskkill_ms);
+    cleaning::close_process("CorvaneLauncher.exe");
+}
 
 }  // namespace driver
