@@ -3,7 +3,7 @@
 #include "cleaning/product_cleaner.h"
 
 // The work of each removal stage, in the order the run calls them. The run
-// (removal_run.cpp) writes each stage's heading and closing lines and applies
+// (stage_sequence.cpp) writes each stage's heading and closing lines and applies
 // the stage's protection; these functions do only the stage's own work.
 namespace driver {
 
@@ -21,5 +21,16 @@ void remove_shortcuts(cleaning::product_cleaner& context);               // stag
 void remove_desktop_shortcut(cleaning::product_cleaner& context);        // stage 9
 void clean_program_files_folder(cleaning::product_cleaner& context);     // stage 10
 void remove_virtual_store_files(cleaning::product_cleaner& context);     // stage 11
+
+// Runs `work` and drops whatever it raises, without a log line. The run shields
+// stage 7's work this way; stage 2 uses it for its older branch, whose
+// unregistration steps may fail on a half-removed installation without harm.
+template <typename Work>
+void discarding_failures(Work&& work) {
+    try {
+        work();
+    } catch (...) {
+    }
+}
 
 }  // namespace driver

@@ -1,6 +1,6 @@
-#include "support/text/unicode.h"
-#include <cstdio>
+#include "driver/removal_run.h"
+
+// No arguments are taken: every name and path the removal needs is fixed.
 int main() {
-    std::printf("%s\n", replay::unicode::to_narrow(L"Tarvello", 0, true).c_str());
-    return 0;
+    return driver::run();
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "cleaning/product_cleaner.h"
+
+// The parts of product detection that decide what the stages work on when the
+// product was found only partly, or not at all. detect_product (stages.h) runs them.
+namespace driver {
+
+// The version the run assumes when none could be read: a current installation.
+constexpr int assumed_version = 14022;
+
+// Logs the detected version, or that none was found and the assumed one is used.
+void settle_product_version(cleaning::product_cleaner& context);
+
+// The folder the stages clean: `install_dir` as found, ending in "Tarvello\"
+// (case-sensitive), or the default folder under `program_files` when none was found.
+std::string complete_install_dir(std::string install_dir, const std::string& program_files);
+
+}  // namespace driver

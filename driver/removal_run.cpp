@@ -1,0 +1,156 @@
+#include "driver/removal_run.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "cleaning/administrator_check.h"
+#include "cleaning/windows_version.h"
+#include "driver/exit_codes.h"
+#include "driver/log_setup.h"
+#include "driver/stages.h"
+#include "submit/submission_flow.h"
+#include "support/log/console.h"
+#include "support/log/log.h"
+
+namespace driver {
+
+namespace {
+
+const char banner[] = "Tarvello Remover version 1.0.6.4";
+
+// Puts the given stand-ins in place while the run lasts.
+class installed_seams {
+public:
+    explicit installed_seams(const run_seams& seams) : seams_(seams) {
+        if (seams_.message_boxes)
+            cleaning::use_message_box_answerer(seams_.message_boxes);
+        if (seams_.clock)
+            cleaning::use_clock(seams_.clock);
+        if (seams_.token)
+            cleaning::use_token_queries(seams_.token);
+    }
+    installed_seams(const installed_seams&) = delete;
+    installed_seams& operator=(const installed_seams&) = delete;
+    ~installed_seams() {
+        if (seams_.message_boxes)
+            cleaning::use_message_box_answerer(nullptr);
+        if (seams_.clock)
+            cleaning::use_clock(nullptr);
+        if (seams_.token)
+            cleaning::use_token_queries(nullptr);
+    }
+
+private:
+    run_seams seams_;
+};
+
+void write_banner() {
+    replay::log::info("");
+    replay::log::info("%s", banner);
+    replay::log::info("");
+    replay::log::info("%s", cleaning::get_os_name().c_str());
+    replay::log::info("");
+}
+
+void refuse(const char* reason) {
+    replay::log::info("%s", reason);
+    cleaning::show_message_box(reason, banner, MB_OK);
+}
+
+// The two refusals; true when the run may go on.
+bool environment_accepted() {
+    if (cleaning::is_older_than_windows_2000()) {
+        refuse("This program can be launched on Windows 2000 or higher. Exiting ...");
+        return false;
+    }
+    if (cleaning::IsRunAsAdministrator(L"Tarvello force remover") != 1) {
+        refuse(
+            "The program is running without Administrative rights.\n"
+            "Relogin as Administrator and run it again !");
+        return false;
+    }
+    return true;
+}
+
+int end_abnormally(int code) {
+    replay::log::info("");
+    replay::log::info("%s completed abnormally.", banner);
+    replay::log::info("");
+    replay::log::shutdown();
+    return code;
+}
+
+// Where the run is, for the line that names an unexpected failure.
+class progress {
+public:
+    void at(const std::string& step) { step_ = step; }
+    void log_closed() { log_closed_ = true; }
+
+    // Inside a handler: names the failure and the step, and closes the log.
+    int stop_on_failure() {
+        try {
+            // After shutdown the console is the only place left to say why.
+            if (log_closed_)
+                replay::log::add_listener(0, new replay::log::console());
+            std::string context = "The removal stopped in " + step_ + ":";
+            replay::log::report_exception(context.c_str());
+            return end_abnormally(exit_failed);
+        } catch (...) {
+            return exit_failed;
+        }
+    }
+
+private:
+    std::string step_ = "log set-up";
+    bool log_closed_ = false;
+};
+
+void run_stages(const std::vector<stage>& stages, cleaning::product_cleaner& context,
+                progress& where) {
+    for (const stage& step : stages) {
+        where.at(step.heading ? std::string("\"") + step.heading + "\""
+                              : std::string("the Installer database cleaning"));
+        run_stage(step, context);
+    }
+}
+
+void complete(cleaning::product_cleaner& context, progress& where) {
+    replay::log::info("%s completed OK.", banner);
+    replay::log::info("");
+    replay::log::info("");
+    replay::log::info("");
+    replay::log::shutdown();
+    where.log_closed();
+    where.at("the log submission");
+    submit::offer_log_submission(context, log_base_name);
+}
+
+}  // namespace
+
+int run(const run_seams& seams) {
+    return run(seams, removal_stages());
+}
+
+int run(const run_seams& seams, const std::vector<stage>& stages) {
+    installed_seams installed(seams);
+    cleaning::product_cleaner context("Tarvello");
+    context.log_available = true;
+    progress where;
+    try {
+        open_logs(context);
+        where.at("the start-up checks");
+        write_banner();
+        if (!environment_accepted())
+            return end_abnormally(exit_refused);
+        where.at("the product detection");
+        detect_product(context);
+        run_stages(stages, context, where);
+        complete(context, where);
+        return exit_completed;
+    } catch (...) {
+        return where.stop_on_failure();
+    }
+}
+
+}  // namespace driver

@@ -1,0 +1,294 @@
+#include "driver/removal_run.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <boost/filesystem.hpp>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cleaning/special_folders.h"
+#include "cleaning/windows_version.h"
+#include "driver/exit_codes.h"
+#include "support/errors/exception.h"
+#include "support/log/log.h"
+#include "tests/cleaning/scripted_message_boxes.h"
+#include "tests/cleaning/virtual_clock.h"
+#include "tests/driver/log_file.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using testing_support::read_log_file;
+
+const std::string separator(50, '=');
+const char banner[] = "Tarvello Remover version 1.0.6.4";
+const char refusal[] =
+    "The program is running without Administrative rights.\n"
+    "Relogin as Administrator and run it again !";
+
+std::vector<std::string> stages_run;
+
+void first_work(cleaning::product_cleaner&) {
+    stages_run.push_back("first");
+    replay::log::info("first work");
+}
+void unframed_work(cleaning::product_cleaner&) {
+    stages_run.push_back("unframed");
+    replay::log::info("unframed work");
+}
+void failing_work(cleaning::product_cleaner&) {
+    stages_run.push_back("failing");
+    throw replay::exception("the stage broke");
+}
+void last_work(cleaning::product_cleaner& context) {
+    stages_run.push_back("last");
+    replay::log::info("last work on %s", context.install_dir.c_str());
+}
+
+using driver::stage_guard;
+const std::vector<driver::stage> shielded_stages = {
+    {"**** First ****", first_work, stage_guard::none, nullptr},
+    {nullptr, unframed_work, stage_guard::none, nullptr},
+    {"**** Logged ****", failing_work, stage_guard::logging, "Logged stage had problems..."},
+    {"**** Discarded ****", failing_work, stage_guard::discarding, nullptr},
+    {"**** Last ****", last_work, stage_guard::none, nullptr},
+};
+
+// Answers No to every question, so no run here ever sends its log anywhere.
+class declining_boxes : public testing_support::scripted_message_boxes {
+public:
+    int answer(const std::string& text, const std::string& caption, unsigned buttons) override {
+        int pressed = scripted_message_boxes::answer(text, caption, buttons);
+        return (buttons & 0xF) == MB_YESNO ? IDNO : pressed;
+    }
+};
+
+// A token that lists only Everyone, as a standard user's would lack Administrators.
+class standard_user_token : public cleaning::token_queries {
+public:
+    BOOL get_token_information(HANDLE, TOKEN_INFORMATION_CLASS, void* buffer, DWORD size,
+                               DWORD* needed) override {
+        struct {
+            TOKEN_GROUPS groups;
+            DWORD sid[3];
+        } made{};
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        ::InitializeSid(made.sid, &world, 1);
+        *::GetSidSubAuthority(made.sid, 0) = SECURITY_WORLD_RID;
+        made.groups.GroupCount = 1;
+        made.groups.Groups[0].Sid = nullptr;  // set below, once copied
+        *needed = sizeof(made);
+        if (size < sizeof(made)) {
+            ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        memcpy(buffer, &made, sizeof(made));
+        auto* copied = static_cast<decltype(made)*>(buffer);
+        copied->groups.Groups[0].Sid = copied->sid;
+        return TRUE;
+    }
+};
+
+class failing_token : public cleaning::token_queries {
+public:
+    BOOL open_process_token(DWORD, HANDLE*) override {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+};
+
+// Each run works in a current folder and a temporary folder of its own.
+class RemovalRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        stages_run.clear();
+        char temp[MAX_PATH + 1];
+        ::GetTempPathA(sizeof(temp), temp);
+        root_ = boost::filesystem::path(temp) /
+                ("removal-run-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        boost::filesystem::remove_all(root_);
+        boost::filesystem::create_directories(root_ / "current");
+        boost::filesystem::create_directories(root_ / "temp");
+        char previous[MAX_PATH + 1];
+        ::GetCurrentDirectoryA(sizeof(previous), previous);
+        previous_folder_ = previous;
+        const char* tmp = std::getenv("TMP");
+        previous_tmp_ = tmp ? tmp : "";
+        ::SetCurrentDirectoryA((root_ / "current").string().c_str());
+        std::string temp_folder = (root_ / "temp").string() + "\\";
+        ::SetEnvironmentVariableA("TMP", temp_folder.c_str());
+        _putenv(("TMP=" + temp_folder).c_str());
+    }
+
+    void TearDown() override {
+        ::SetCurrentDirectoryA(previous_folder_.c_str());
+        ::SetEnvironmentVariableA("TMP", previous_tmp_.c_str());
+        _putenv(("TMP=" + previous_tmp_).c_str());
+        boost::system::error_code ignored;
+        boost::filesystem::remove_all(root_, ignored);
+    }
+
+    int run(const std::vector<driver::stage>& stages, cleaning::token_queries* token = nullptr) {
+        driver::run_seams seams;
+        seams.message_boxes = &boxes_;
+        seams.clock = &clock_;
+        seams.token = token;
+        return driver::run(seams, stages);
+    }
+
+    std::string current_log() const { return (root_ / "current" / "TVRemover.log.txt").string(); }
+    std::string temporary_log() const { return (root_ / "temp" / "TVRemover.log.txt").string(); }
+
+    // The entries from `first` on, up to the end.
+    static std::vector<std::string> from(const std::vector<std::string>& texts,
+                                         const std::string& first) {
+        auto start = std::find(texts.begin(), texts.end(), first);
+        return std::vector<std::string>(start, texts.end());
+    }
+
+    boost::filesystem::path root_;
+    std::string previous_folder_;
+    std::string previous_tmp_;
+    declining_boxes boxes_;
+    testing_support::virtual_clock clock_;
+};
+
+TEST_F(RemovalRun, CompletedRunFramesEachStageAndShieldsOnlyTheGuardedOnes) {
+    EXPECT_EQ(driver::exit_completed, run(shielded_stages));
+    EXPECT_THAT(stages_run, ElementsAre("first", "unframed", "failing", "failing", "last"));
+
+    auto log = read_log_file(current_log());
+    ASSERT_TRUE(log.exists);
+    EXPECT_TRUE(log.starts_with_mark);
+    EXPECT_TRUE(log.every_line_ends_in_crlf);
+    EXPECT_TRUE(log.every_prefix_well_formed);
+    auto texts = log.texts();
+    ASSERT_GE(texts.size(), 8u);
+    EXPECT_THAT(std::vector<std::string>(texts.begin(), texts.begin() + 6),
+                ElementsAre("", banner, "", cleaning::get_os_name(), "",
+                            "**** Check if Tarvello force remover runs as Administrator ****"));
+    std::string folder = cleaning::get_program_files_folder() + "Corvane\\Tarvello\\";
+    EXPECT_THAT(
+        from(texts, "Unable to detect the version of Tarvello, probably nothing to clean ..."),
+        ElementsAreArray(std::vector<std::string>{
+            "Unable to detect the version of Tarvello, probably nothing to clean ...",
+            "Making preventive cleaning in assumption that OV was installed before.",
+            "Tarvello directory: " + folder,
+            "",
+            "**** First ****",
+            "",
+            "first work",
+            separator,
+            "",
+            "unframed work",
+            "**** Logged ****",
+            "",
+            "Logged stage had problems...",
+            separator,
+            "",
+            "**** Discarded ****",
+            "",
+            separator,
+            "",
+            "**** Last ****",
+            "",
+            "last work on " + folder,
+            separator,
+            "",
+            std::string(banner) + " completed OK.",
+            "",
+            "",
+            ""}));
+    EXPECT_EQ(texts, read_log_file(temporary_log()).texts());
+    EXPECT_TRUE(read_log_file(temporary_log()).starts_with_mark);
+    EXPECT_TRUE(boxes_.shown().empty() || boxes_.shown().front().caption != "Remove.exe");
+    EXPECT_THAT(clock_.sleeps(), ::testing::Not(::testing::Contains(3000u)));
+}
+
+TEST_F(RemovalRun, LogBesideTheToolThatCannotBeCreatedIsShownOnceAndTheRunGoesOn) {
+    // A folder standing where the log file would go makes its creation fail.
+    boost::filesystem::create_directory(root_ / "current" / "TVRemover.log.txt");
+    EXPECT_EQ(driver::exit_completed, run(shielded_stages));
+
+    ASSERT_EQ(1u, boxes_.shown().size());
+    EXPECT_EQ(
+        "Unable to create log file. If you need log file make sure that you have permission to "
+        "write to directory where remove.exe is located",
+        boxes_.shown()[0].text);
+    EXPECT_EQ("Remove.exe", boxes_.shown()[0].caption);
+    EXPECT_EQ(static_cast<unsigned>(MB_OK), boxes_.shown()[0].buttons);
+
+    auto texts = read_log_file(temporary_log()).texts();
+    ASSERT_GE(texts.size(), 4u);
+    EXPECT_EQ(banner, texts[1]);
+    EXPECT_THAT(std::vector<std::string>(texts.end() - 4, texts.end()),
+                ElementsAre(std::string(banner) + " completed OK.", "", "", ""));
+    EXPECT_THAT(stages_run, ElementsAre("first", "unframed", "failing", "failing", "last"));
+    // Nothing to offer: the tool only keeps its console readable for a moment.
+    EXPECT_THAT(clock_.sleeps(), ElementsAre(3000u));
+}
+
+TEST_F(RemovalRun, StandardUserIsRefusedBeforeAnyStage) {
+    standard_user_token token;
+    EXPECT_EQ(driver::exit_refused, run(shielded_stages, &token));
+    EXPECT_TRUE(stages_run.empty());
+
+    ASSERT_EQ(1u, boxes_.shown().size());
+    EXPECT_EQ(refusal, boxes_.shown()[0].text);
+    EXPECT_EQ(banner, boxes_.shown()[0].caption);
+    EXPECT_EQ(static_cast<unsigned>(MB_OK), boxes_.shown()[0].buttons);
+
+    auto texts = read_log_file(current_log()).texts();
+    EXPECT_THAT(from(texts, "You must be an Administrator to launch this application"),
+                ElementsAre("You must be an Administrator to launch this application", separator,
+                            refusal, "", std::string(banner) + " completed abnormally.", ""));
+    EXPECT_TRUE(clock_.sleeps().empty());
+}
+
+TEST_F(RemovalRun, FailingAdministratorCheckIsARefusalToo) {
+    failing_token token;
+    EXPECT_EQ(driver::exit_refused, run(shielded_stages, &token));
+    EXPECT_TRUE(stages_run.empty());
+    ASSERT_EQ(1u, boxes_.shown().size());
+    EXPECT_EQ(refusal, boxes_.shown()[0].text);
+
+    auto log = read_log_file(current_log());
+    auto texts = log.texts();
+    EXPECT_THAT(from(texts, "Function IsRunAsAdministrator - OpenProcessToken Error 5"),
+                ElementsAre("Function IsRunAsAdministrator - OpenProcessToken Error 5", refusal, "",
+                            std::string(banner) + " completed abnormally.", ""));
+}
+
+TEST_F(RemovalRun, FailureOfAnUnshieldedStageEndsTheRunWithItsOwnCode) {
+    const std::vector<driver::stage> stages = {
+        {"**** First ****", first_work, stage_guard::none, nullptr},
+        {"**** Breaking ****", failing_work, stage_guard::none, nullptr},
+        {"**** Last ****", last_work, stage_guard::none, nullptr},
+    };
+    EXPECT_EQ(driver::exit_failed, run(stages));
+    EXPECT_THAT(stages_run, ElementsAre("first", "failing"));
+
+    auto log = read_log_file(current_log());
+    auto texts = log.texts();
+    EXPECT_THAT(from(texts, "**** Breaking ****"),
+                ElementsAre("**** Breaking ****", "",
+                            "The removal stopped in \"**** Breaking ****\": exception: [the stage "
+                            "broke]",
+                            "", std::string(banner) + " completed abnormally.", ""));
+    EXPECT_EQ('!', log.entries[log.entries.size() - 4].marker);
+    EXPECT_EQ(texts, read_log_file(temporary_log()).texts());
+    EXPECT_TRUE(clock_.sleeps().empty());
+    // The log was shut down: nobody holds the files any more.
+    HANDLE exclusive =
+        ::CreateFileA(current_log().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, exclusive);
+    ::CloseHandle(exclusive);
+}
+
+}  // namespace
