@@ -49,6 +49,8 @@ clone() {
 set_version() {
   local dir=$1 value=$2
   WINEPREFIX="$dir" wine reg add 'HKCU\Software\Wine' /v Version /d "$value" /f >/dev/null 2>&1
+  # Let that short-lived server end, so the caller can start a persistent one.
+  WINEPREFIX="$dir" wineserver -w
 }
 
 case "${1:-}" in
