@@ -6,6 +6,7 @@
 
 #include "cleaning/ansi_path.h"
 #include "cleaning/special_folders.h"
+#include "cleaning/tree_removal.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
 
@@ -28,7 +29,8 @@ bool remove_registered_folder(const std::string& folder) {
         replay::registry2::key folders = replay::registry2::key::open_subkey(
             replay::registry2::key::open_root(HKEY_LOCAL_MACHINE), installer_folders_key, false);
         folders.get_string(name);  // only its presence matters
-        if (!::RemoveDirectoryW(name.c_str()))
+        // Under Wine, removing a link to an empty folder removes that folder.
+        if (is_unremovable_link(name) || !::RemoveDirectoryW(name.c_str()))
             return false;
         try {
             folders.delete_value(name);

@@ -93,4 +93,17 @@ TEST_F(install_folder, listed_folder_that_holds_something_is_kept_with_its_entry
     EXPECT_FALSE(cleaning::remove_registered_folder(""));
 }
 
+TEST_F(install_folder, listed_link_to_an_empty_folder_keeps_that_folder) {
+    if (!testing_support::running_under_wine())
+        GTEST_SKIP() << "Unix symbolic links exist only under Wine";
+    testing_support::scratch_folder target{"C:\\", "tvr-link-target"};
+    ASSERT_TRUE(testing_support::make_unix_symlink(target.path(), brand));
+    list(brand + "\\");
+
+    cleaning::remove_install_folder(brand);
+
+    EXPECT_TRUE(exists(target.path()));
+    EXPECT_TRUE(listed(brand + "\\"));
+}
+
 }  // namespace
