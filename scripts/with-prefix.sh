@@ -30,7 +30,6 @@ else
 fi
 "$here/wine-prefix.sh" clone "$arch" "$prefix"
 export WINEPREFIX=$prefix
-[ -n "$version" ] && "$here/wine-prefix.sh" version "$prefix" "$version"
 
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
@@ -38,6 +37,11 @@ cleanup() {
 }
 trap cleanup EXIT
 wineserver -p
+# Wine reads the reported version when a process starts, so setting it through
+# the running server is enough for everything COMMAND starts.
+if [ -n "$version" ]; then
+  wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f </dev/null >/dev/null 2>&1
+fi
 wine cmd /c exit </dev/null >/dev/null 2>&1
 set +e
 "$@"
