@@ -42,7 +42,7 @@ void list_counts(const key& counters, const std::set<std::wstring>& names) {
     }
 }
 
-void fix_count(key& counters, const std::wstring& name, uint32_t new_count) {
+void fix_count(const key& counters, const std::wstring& name, uint32_t new_count) {
     uint32_t count = counters.get_dword(name);
     if (new_count == 0) {
         counters.delete_value(name);

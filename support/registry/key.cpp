@@ -108,7 +108,7 @@ std::set<std::wstring> key::subkey_names() const {
     }
 }
 
-void key::delete_subkey(const std::wstring& name, bool recursive) {
+void key::delete_subkey(const std::wstring& name, bool recursive) const {
     if (recursive) {
         // The child's handle is closed before the child itself is deleted.
         key child = open_subkey(*this, name, false);

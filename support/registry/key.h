@@ -13,7 +13,8 @@ namespace registry2 {
 
 // One open registry key, owned from construction to destruction. There is no
 // empty state: every key object holds a handle it opened itself, so a copy opens
-// the key again rather than sharing the handle.
+// the key again rather than sharing the handle. The handle never changes, so
+// every operation, writes included, works on a const key.
 //
 // Keys are opened with read, set-value and create-subkey rights, falling back to
 // read rights alone when those are refused. No registry view flag is ever
@@ -42,11 +43,11 @@ public:
     String get_string(const std::wstring& name) const;
     uint32_t get_dword(const std::wstring& name) const;
 
-    void set_string(const std::wstring& name, const std::wstring& value);
-    void set_dword(const std::wstring& name, uint32_t value);
-    void delete_value(const std::wstring& name);
+    void set_string(const std::wstring& name, const std::wstring& value) const;
+    void set_dword(const std::wstring& name, uint32_t value) const;
+    void delete_value(const std::wstring& name) const;
     // Without `recursive` only a key without subkeys can go.
-    void delete_subkey(const std::wstring& name, bool recursive);
+    void delete_subkey(const std::wstring& name, bool recursive) const;
 
 private:
     explicit key(HKEY handle) : handle_(handle) {}

@@ -102,7 +102,7 @@ uint32_t key::get_dword(const std::wstring& name) const {
     return value;
 }
 
-void key::set_string(const std::wstring& name, const std::wstring& value) {
+void key::set_string(const std::wstring& name, const std::wstring& value) const {
     DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     LONG status = ::RegSetValueExW(handle_, name.c_str(), 0, REG_SZ,
                                    reinterpret_cast<const BYTE*>(value.c_str()), size);
@@ -112,7 +112,7 @@ void key::set_string(const std::wstring& name, const std::wstring& value) {
     }
 }
 
-void key::set_dword(const std::wstring& name, uint32_t value) {
+void key::set_dword(const std::wstring& name, uint32_t value) const {
     DWORD data = value;
     LONG status = ::RegSetValueExW(handle_, name.c_str(), 0, REG_DWORD,
                                    reinterpret_cast<const BYTE*>(&data), sizeof(data));
@@ -122,7 +122,7 @@ void key::set_dword(const std::wstring& name, uint32_t value) {
     }
 }
 
-void key::delete_value(const std::wstring& name) {
+void key::delete_value(const std::wstring& name) const {
     LONG status = ::RegDeleteValueW(handle_, name.c_str());
     if (status != ERROR_SUCCESS) {
         throw key_error(
