@@ -1,0 +1,224 @@
+#!/usr/bin/env python3
+"""End-to-end runs of TVRemover.exe in the Wine prefix named by WINEPREFIX.
+
+    removal_run_e2e.py CASE --exe TVRemover.exe --answer-box answer_box.exe
+
+CASE is one of:
+  fresh             a machine without the product: the whole run, exit code 0
+  too_old           a Windows NT 4 machine: refusal box, exit code 1
+  log_not_writable  the log beside the tool cannot be created: one box, the run
+                    goes on, and the end is a 3-second pause
+
+Run it through scripts/with-prefix.sh, which makes the throw-away prefix.
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+BANNER = "Tarvello Remover version 1.0.6.4"
+SEPARATOR = "=" * 50
+ADMIN_HEADING = "**** Check if Tarvello force remover runs as Administrator ****"
+UNDETECTED = [
+    "Unable to detect the version of Tarvello, probably nothing to clean ...",
+    "Making preventive cleaning in assumption that OV was installed before.",
+]
+STAGE_HEADINGS = [
+    "**** Stop product processes ****",
+    "**** Stop & Delete Pellane Tools ****",
+    "**** Deal with Pellane 3.1.x ****",
+    "**** Remove CorvaneTray ****",
+    "**** Cleaning SOFTWARE registry ****",
+    "**** Removing Tarvello Specific AppData folders ****",
+    "**** Removing shortcuts ****",
+    "**** Removing Desktop shortcut ****",
+    "**** Cleaning Program Files folder ****",
+    "**** Removing files from Virtual Store ****",
+]
+LOG_NAME = "TVRemover.log.txt"
+PREFIX = re.compile(r"^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} [# +!>@]  ")
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAILED: " + what, file=sys.stderr)
+
+
+def wine_path(windows_path):
+    out = subprocess.run(["winepath", "-u", windows_path], stdin=subprocess.DEVNULL,
+                         capture_output=True, text=True, check=True)
+    return out.stdout.strip()
+
+
+def wine_echo(variable):
+    out = subprocess.run(["wine", "cmd", "/c", "echo", "%" + variable + "%"],
+                         stdin=subprocess.DEVNULL, capture_output=True, text=True, check=True)
+    return out.stdout.strip()
+
+
+def is_64_bit_prefix():
+    return os.path.isdir(os.path.join(os.environ["WINEPREFIX"], "drive_c/windows/syswow64"))
+
+
+def split_entries(text, source):
+    """Entries of a log in the order written; checks each one's time-stamp prefix."""
+    entries = []
+    for line in text.split("\r\n"):
+        if not PREFIX.match(line):
+            check(False, "%s: line without the time-stamp prefix: %r" % (source, line))
+            entries.append(line)
+        else:
+            entries.append(line[23:])
+    return entries
+
+
+def read_log_file(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    check(data.startswith(b"\xef\xbb\xbf"), path + ": no UTF-8 byte-order mark")
+    check(data.endswith(b"\r\n"), path + ": does not end in CR LF")
+    body = data[3:].decode("utf-8")
+    check("\n" not in body.replace("\r\n", ""), path + ": a line ends without CR")
+    return split_entries(body[:-2], path)
+
+
+def console_entries(stdout):
+    text = stdout.decode("cp437", errors="replace").replace("\r\n", "\n").rstrip("\n")
+    return split_entries(text.replace("\n", "\r\n"), "console")
+
+
+def start_tool(exe, folder):
+    return subprocess.Popen(["wine", exe], cwd=folder, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
+def answer_box(answer_box_exe, caption, button):
+    out = subprocess.run(["wine", answer_box_exe, caption, str(button), "60000"],
+                         stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+    check(out.returncode == 0, "no message box captioned %r appeared" % caption)
+    return out.stdout.decode("cp1252", errors="replace").replace("\r\n", "\n").rstrip("\n")
+
+
+def finish(tool):
+    stdout, _ = tool.communicate(timeout=300)
+    return tool.returncode, stdout
+
+
+def index_after(entries, wanted, start):
+    try:
+        return entries.index(wanted, start)
+    except ValueError:
+        check(False, "missing after entry %d: %r" % (start, wanted))
+        return None
+
+
+def check_complete_run(entries, source, program_files):
+    """Banner, edition, administrator check, detection, framed stages, completion."""
+    check(entries[:3] == ["", BANNER, ""], source + ": banner")
+    check(len(entries) > 4 and entries[3] != "" and entries[4] == "", source + ": edition")
+    at = index_after(entries, ADMIN_HEADING, 0)
+    if at is None:
+        return
+    check(entries[at + 1:at + 4] == ["", SEPARATOR, ""], source + ": administrator verdict")
+    at = index_after(entries, UNDETECTED[0], at)
+    if at is None:
+        return
+    folder = program_files + "\\Corvane\\Tarvello\\"
+    check(entries[at:at + 4] == UNDETECTED + ["Tarvello directory: " + folder, ""],
+          source + ": detection lines, folder " + folder)
+    check(not any(e.startswith("Product Version (int): ") for e in entries),
+          source + ": a version was reported on a machine without the product")
+    check(entries[at + 4] == STAGE_HEADINGS[0], source + ": first stage follows the folder")
+    for number, heading in enumerate(STAGE_HEADINGS):
+        found = index_after(entries, heading, at)
+        if found is None:
+            return
+        check(entries[found + 1] == "", source + ": empty line after " + heading)
+        check(number == 0 or entries[found - 2:found] == [SEPARATOR, ""],
+              source + ": closing lines before " + heading)
+        at = found
+    end = index_after(entries, BANNER + " completed OK.", at)
+    if end is not None:
+        check(entries[end - 2:end] == [SEPARATOR, ""], source + ": last stage closed")
+        check(entries[end + 1:] == ["", "", ""], source + ": three empty lines end the log")
+
+
+def case_fresh(args, folder):
+    started = time.time()
+    tool = start_tool(args.exe, folder)
+    code, stdout = finish(tool)
+    check(code == 0, "exit code %d, expected 0" % code)
+    program_files = wine_echo("ProgramFiles")
+    expected = "C:\\Program Files (x86)" if is_64_bit_prefix() else "C:\\Program Files"
+    check(program_files == expected, "Program Files is %r, expected %r" % (program_files, expected))
+    console = console_entries(stdout)
+    beside = read_log_file(os.path.join(folder, LOG_NAME))
+    temporary = read_log_file(os.path.join(wine_path(wine_echo("TEMP")), LOG_NAME))
+    check_complete_run(console, "console", program_files)
+    check_complete_run(beside, "log beside the tool", program_files)
+    check(beside == temporary, "the two log files differ")
+    check(beside == console, "console and log file differ")
+    print("fresh run: %d log entries, %.1f s" % (len(beside), time.time() - started))
+
+
+def case_too_old(args, folder):
+    tool = start_tool(args.exe, folder)
+    text = answer_box(args.answer_box, BANNER, 1)
+    code, stdout = finish(tool)
+    message = "This program can be launched on Windows 2000 or higher. Exiting ..."
+    check(text == message, "box text %r" % text)
+    check(code == 1, "exit code %d, expected 1" % code)
+    entries = read_log_file(os.path.join(folder, LOG_NAME))
+    check(entries == ["", BANNER, "", "OS: majorv=4 minorv=0", "", message, "",
+                      BANNER + " completed abnormally.", ""], "refusal log: %r" % entries)
+    check(console_entries(stdout) == entries, "console and log file differ")
+
+
+def case_log_not_writable(args, folder):
+    # A folder standing where the log file would go: the file cannot be created.
+    os.mkdir(os.path.join(folder, LOG_NAME))
+    tool = start_tool(args.exe, folder)
+    text = answer_box(args.answer_box, "Remove.exe", 1)
+    code, stdout = finish(tool)
+    ended = time.time()
+    check(text == "Unable to create log file. If you need log file make sure that you have "
+          "permission to write to directory where remove.exe is located", "box text %r" % text)
+    check(code == 0, "exit code %d, expected 0" % code)
+    program_files = wine_echo("ProgramFiles")
+    temporary_path = os.path.join(wine_path(wine_echo("TEMP")), LOG_NAME)
+    temporary = read_log_file(temporary_path)
+    check_complete_run(temporary, "temporary-folder log", program_files)
+    check(console_entries(stdout) == temporary, "console and temporary log differ")
+    paused = ended - os.stat(temporary_path).st_mtime
+    check(paused >= 2.9, "the tool ended %.1f s after its last log line, expected 3 s" % paused)
+
+
+CASES = {"fresh": case_fresh, "too_old": case_too_old, "log_not_writable": case_log_not_writable}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--answer-box", required=True)
+    args = parser.parse_args()
+    if not os.path.isfile(args.exe):
+        print("no TVRemover.exe at " + args.exe, file=sys.stderr)
+        return 1
+    with tempfile.TemporaryDirectory(prefix="tvremover-e2e-") as folder:
+        CASES[args.case](args, folder)
+    if failures:
+        print("%d check(s) failed" % len(failures), file=sys.stderr)
+        return 1
+    print("%s: passed" % args.case)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
