@@ -10,6 +10,7 @@ scripts/build.sh
 
 status=0
 run() { echo "== $*"; "$@" || status=1; }
+run scripts/check-imports.sh build/release/driver/TVRemover.exe
 run ctest --test-dir build/native --output-on-failure
 run scripts/with-prefix.sh win64 -- ctest --test-dir build/tests -L unit --output-on-failure
 run scripts/with-prefix.sh win32 -- ctest --test-dir build/tests -L unit --output-on-failure
