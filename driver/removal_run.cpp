@@ -90,12 +90,17 @@ public:
     // Inside a handler: names the failure and the step, and closes the log.
     int stop_on_failure() {
         try {
-            // After shutdown the console is the only place left to say why.
-            if (log_closed_)
-                replay::log::add_listener(0, new replay::log::console());
             std::string context = "The removal stopped in " + step_ + ":";
+            if (!log_closed_) {
+                replay::log::report_exception(context.c_str());
+                return end_abnormally(exit_failed);
+            }
+            // The removal itself completed and its log is closed; the console
+            // is the only place left to say why the tool stops.
+            replay::log::add_listener(0, new replay::log::console());
             replay::log::report_exception(context.c_str());
-            return end_abnormally(exit_failed);
+            replay::log::shutdown();
+            return exit_failed;
         } catch (...) {
             return exit_failed;
         }
