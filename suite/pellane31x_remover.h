@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "suite/pellane_remover.h"
+
+namespace suite {
+
+// The 3.1.x generation: products register in the sealed "product.cfg" of the
+// suite's data folder, and the suite goes once no product but its own entry is
+// left. Every operation reads the configuration files afresh.
+class pellane31x_remover : public pellane_remover {
+public:
+    // Raises replay::exception when the shell has no Program Files folder.
+    pellane31x_remover(std::wstring brand, std::wstring suite, std::wstring service,
+                       std::wstring program);
+
+    int count_products_in_pellane_31x() override;
+    bool is_product_registered_in_pellane_31x(std::wstring product_code) override;
+    std::string read_user_email_from_pellane_31x(std::wstring product_code) override;
+    std::wstring get_product_name(std::wstring product_code) override;
+    void unregister_product_from_pellane_31x(std::wstring product_code) override;
+    void remove_pellane_31x() override;
+    std::wstring get_product_install_folder(std::wstring product_code) override;
+    std::wstring get_product_appdata_folder(std::wstring product_code) override;
+    std::wstring get_product_common_appdata_folder(std::wstring product_code) override;
+
+    // Sets the suite's shared-DLL counters to the number of products that still
+    // use the suite.
+    virtual void fix_pellane_counters();
+
+    // The code under which the suite lists itself; it is no user of the suite.
+    static const wchar_t* const suite_code;
+
+private:
+    std::wstring products_file() const;
+    void remove_suite_code();
+    void remove_suite_data();
+    void remove_suite_components();
+    void remove_host_tag_key();
+};
+
+}  // namespace suite

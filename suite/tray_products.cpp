@@ -1,0 +1,60 @@
+#include "suite/tray_products.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace suite {
+
+namespace {
+
+// The search pattern also matches longer extensions through short names on
+// Windows ("a.xmlx" has the short name "A~1.XML"), so the long name decides.
+bool has_xml_extension(const std::wstring& name) {
+    if (name.size() < 4)
+        return false;
+    std::wstring tail = name.substr(name.size() - 4);
+    for (wchar_t& c : tail)
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    return tail == L".xml";
+}
+
+std::vector<std::wstring> xml_files_in(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((folder + L"*.xml").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            has_xml_extension(found.cFileName))
+            names.push_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+bool contains(const std::vector<std::wstring>& names, const wchar_t* name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+int count_tray_products(const std::wstring& configurations_folder) {
+    try {
+        std::vector<std::wstring> names = xml_files_in(configurations_folder);
+        const auto own = std::find(names.begin(), names.end(), L"pltray.xml");
+        if (own != names.end())
+            names.erase(own);
+        int count = static_cast<int>(names.size());
+        if (contains(names, L"nbpro.xml") && contains(names, L"klpro.xml"))
+            --count;
+        return count;
+    } catch (...) {
+        return 0;
+    }
+}
+
+}  // namespace suite

@@ -1,0 +1,164 @@
+#include "suite/tray_remover.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <boost/filesystem/operations.hpp>
+
+#include "cleaning/clock.h"
+#include "cleaning/file_removal.h"
+#include "cleaning/installer_components.h"
+#include "cleaning/processes.h"
+#include "cleaning/profile_folders.h"
+#include "cleaning/shared_dll_counters.h"
+#include "cleaning/special_folders.h"
+#include "suite/tray_products.h"
+#include "suite/wide_paths.h"
+#include "support/log/log.h"
+#include "support/registry/key.h"
+
+namespace suite {
+
+namespace {
+
+constexpr int wait_rounds = 15;
+constexpr uint32_t wait_round_ms = 1000;
+
+bool is_running(const std::wstring& program) {
+    return cleaning::is_process_running(cleaning::adjust_process_name(narrow(program)));
+}
+
+// Waits up to fifteen seconds for the program's processes to end; true once
+// none runs.
+bool wait_for_end(const std::wstring& program) {
+    for (int round = 0; round < wait_rounds; ++round) {
+        if (!is_running(program))
+            return true;
+        cleaning::current_clock().sleep(wait_round_ms);
+    }
+    return !is_running(program);
+}
+
+void remove_relative_to_profiles(const std::string& folder) {
+    const std::string relative =
+        cleaning::make_relative_path(folder, cleaning::get_profile_folder());
+    cleaning::remove_dir_in_userappdata_for_allprofiles(relative);
+}
+
+}  // namespace
+
+tray_remover::tray_remover(std::wstring brand, std::wstring tray, std::wstring product,
+                           std::wstring program)
+    : brand_folder(std::move(brand)),
+      tray_folder(std::move(tray)),
+      product_code(std::move(product)),
+      tray_program(std::move(program)),
+      cleaner("") {}
+
+void tray_remover::run() {
+    const std::wstring configurations = wide(cleaning::get_common_appdata_folder()) + brand_folder +
+                                        L"\\" + tray_folder + L"\\Configurations\\";
+    const std::wstring tray_install_folder =
+        wide(cleaning::get_program_files_folder()) + brand_folder + L"\\" + tray_folder + L"\\";
+
+    cleaning::remove_file(narrow(configurations + product_code + L".xml"));
+    cleaning::remove_file(
+        narrow(tray_install_folder + L"HTML\\gfx\\Icon_PLTRAY-UPD-" + product_code + L".png"));
+
+    const int products = count_tray_products(configurations);
+    replay::log::info("Number of prosucts = %d", products);
+    if (products == 0) {
+        quit_tray(tray_install_folder);
+        end_tray_processes(tray_install_folder);
+        remove_tray_folders(tray_install_folder);
+        remove_tray_registry();
+        remove_tray_components();
+    }
+    fix_tray_counters(products);
+}
+
+void tray_remover::quit_tray(const std::wstring& tray_install_folder) {
+    const std::wstring program = tray_install_folder + tray_program;
+    if (!boost::filesystem::exists(tray_install_folder + L"ovhtml.dll"))
+        return;
+    replay::log::info("Quiting Tray: %ls", program.c_str());
+    // The tray closes itself on request; whether it does is checked below.
+    ::ShellExecuteW(nullptr, L"open", program.c_str(), L"/quit", nullptr, SW_SHOW);
+    wait_for_end(tray_program);
+}
+
+void tray_remover::end_tray_processes(const std::wstring& tray_install_folder) {
+    const std::wstring program = tray_install_folder + tray_program;
+    if (is_running(tray_program)) {
+        replay::log::info("Terminate running process: %ls", program.c_str());
+        cleaning::close_process(narrow(tray_program));
+        for (int round = 0; round < wait_rounds; ++round) {
+            if (!is_running(tray_program)) {
+                replay::log::info("Process: %ls closed successfully", program.c_str());
+                return;
+            }
+            cleaning::current_clock().sleep(wait_round_ms);
+        }
+        return;
+    }
+    replay::log::info("Process: %ls closed successfully", program.c_str());
+}
+
+void tray_remover::remove_tray_folders(const std::wstring& tray_install_folder) {
+    const std::string tray_tail = narrow(brand_folder + L"\\" + tray_folder);
+    cleaning::remove_folder(narrow(tray_install_folder));
+    cleaning::remove_folder(cleaning::get_common_appdata_folder() + tray_tail);
+    cleaning::remove_folder(cleaning::get_appdata_folder() + tray_tail);
+
+    const std::string brand = cleaning::get_appdata_folder() + narrow(brand_folder);
+    remove_relative_to_profiles(brand + "\\Suite");
+    remove_relative_to_profiles(brand);
+}
+
+void tray_remover::remove_tray_registry() {
+    namespace registry = replay::registry2;
+    try {
+        const registry::key machine = registry::key::open_root(HKEY_LOCAL_MACHINE);
+        {
+            const registry::key brand =
+                registry::key::open_subkey(machine, L"Software\\" + brand_folder, false);
+            brand.delete_subkey(tray_folder, true);
+            replay::log::info("Cleaning registry: HKLM\\Software\\%ls",
+                              (brand_folder + L"\\" + tray_folder).c_str());
+        }
+        const registry::key run = registry::key::open_subkey(
+            machine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", false);
+        run.delete_value(L"PellaneTray");
+        replay::log::info(
+            "Cleaning registry: "
+            "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\PellaneTray");
+    } catch (const registry::generic&) {
+        // A key or value that is already gone leaves nothing to clean.
+    }
+}
+
+void tray_remover::remove_tray_components() {
+    try {
+        replay::log::info("");
+        replay::log::info("**** Let's remove Common Tray Registry Component ****");
+        cleaning::remove_installer_components(L"CorvaneTray.exe");
+        cleaning::remove_installer_components(L"Tray\\Notifier.exe");
+        cleaning::remove_installer_components(L"Tray\\ovhtml.dll");
+    } catch (...) {
+        replay::log::info("some exception occured while removing Common Tray registry components");
+    }
+}
+
+void tray_remover::fix_tray_counters(int products) {
+    replay::log::info("Fixing Common Tray counters in SharedDLLs");
+    try {
+        replay::log::info(
+            "Number of products with Common Tray according to configurations files: %d", products);
+        cleaning::fix_shared_dll_counters(brand_folder + L"\\" + tray_folder,
+                                          static_cast<uint32_t>(products < 0 ? 0 : products));
+    } catch (...) {
+    }
+}
+
+}  // namespace suite
