@@ -1,7 +1,45 @@
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "cleaning/external_commands.h"
+#include "cleaning/services.h"
+#include "cleaning/wow64.h"
 #include "driver/stages.h"
+#include "suite/dependent_products_cleaner.h"
+#include "support/log/log.h"
 
 namespace driver {
 
-void stop_and_delete_pellane_tools(cleaning::product_cleaner&) {}
+namespace {
+
+// Versions from this one on keep the suite tools as the "Pellane 2" service.
+constexpr int first_service_tools_version = 14016;
+
+// The older tools lie in the product's own folder and unregister themselves.
+void unregister_folder_tools(const cleaning::product_cleaner& context) {
+    replay::log::info("Unregister Pellane Tools.exe");
+    const std::string program = context.install_dir + "Pellane Tools.exe";
+    ::ShellExecuteA(nullptr, nullptr, program.c_str(), "/UnregServer", nullptr, SW_SHOWNA);
+    replay::log::info("Pellane Tools.exe was unregistered");
+    cleaning::unregister_com_server(context.install_dir + "Pellane ToolsPS.dll");
+    if (cleaning::is_wow64())
+        cleaning::unregister_com_server(context.install_dir + "x64\\Pellane ToolsPS.dll");
+}
+
+void remove_service_tools() {
+    cleaning::stop_and_delete_service("Pellane 2", "Pellane2.exe", false);
+    suite::dependent_products_cleaner cleaner(L"Tarvello");
+    cleaner.run();
+}
+
+}  // namespace
+
+void stop_and_delete_pellane_tools(cleaning::product_cleaner& context) {
+    if (context.version < first_service_tools_version)
+        discarding_failures([&] { unregister_folder_tools(context); });
+    else
+        remove_service_tools();
+}
 
 }  // namespace driver
