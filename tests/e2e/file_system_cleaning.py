@@ -1,0 +1,177 @@
+#!/usr/bin/env python3
+"""Whole-program check of the file-system side of a removal.
+
+Seeds the current Wine prefix (WINEPREFIX) with an installed Tarvello: its files
+and sub-folders in the default install folder, the suite's tools folder for it,
+its application data for the user and for all users, an Installer cache folder,
+Virtual Store copies in two user profiles, and Start-menu and desktop shortcuts;
+next to them, files of another maker that must stay. Runs TVRemover.exe and
+compares listings of drive C taken before the product was seeded and after the
+run: nothing of the product is left, and nothing else has changed.
+
+    file_system_cleaning.py PATH-TO-TVRemover.exe
+"""
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def wine(*args, **kwargs):
+    return subprocess.run(["wine", *args], stdin=subprocess.DEVNULL, capture_output=True,
+                          **kwargs)
+
+
+def restart_without_display():
+    """Message boxes then fail at once instead of waiting for an answer."""
+    wine("reg", "delete", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/f")
+    subprocess.run(["wineserver", "-k"])
+    subprocess.run(["wineserver", "-w"])
+    subprocess.run(["wineserver", "-p"])
+    subprocess.run(["wine", "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def listing(drive_c):
+    """Every entry below drive C as (path, kind, size); links are not followed."""
+    entries = set()
+    for folder, folders, files in os.walk(drive_c):
+        for name in folders + files:
+            path = pathlib.Path(folder) / name
+            relative = str(path.relative_to(drive_c))
+            if path.is_symlink():
+                entries.add((relative, "link", os.readlink(path)))
+            elif path.is_dir():
+                entries.add((relative, "folder", 0))
+            else:
+                entries.add((relative, "file", path.stat().st_size))
+    return entries
+
+
+def seed(root, relative_files):
+    for relative in relative_files:
+        path = root / relative
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(b"seeded " + relative.encode() + b"\r\n")
+
+
+def main():
+    exe = pathlib.Path(sys.argv[1]).resolve()
+    if not exe.is_file():
+        sys.exit("TVRemover.exe not found at %s: build the release tree first" % exe)
+    prefix = pathlib.Path(os.environ["WINEPREFIX"])
+    drive_c = prefix / "drive_c"
+    wow64 = (drive_c / "windows/syswow64").is_dir()
+    program_files = "Program Files (x86)" if wow64 else "Program Files"
+    users = drive_c / "users"
+    user = next(p.name for p in users.iterdir() if p.name != "Public" and p.is_dir())
+    profile = "users/" + user
+    work = pathlib.Path(tempfile.mkdtemp(prefix="files-e2e-"))
+
+    restart_without_display()
+    # Wine links the user's desktop to the Unix home folder; a folder of its own
+    # keeps the test's shortcut inside the prefix.
+    desktop = users / user / "Desktop"
+    if desktop.is_symlink():
+        desktop.unlink()
+    desktop.mkdir(exist_ok=True)
+
+    common_programs = "ProgramData/Microsoft/Windows/Start Menu/Programs"
+    user_programs = profile + "/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+    # Another maker's things, some right beside the product's: they must stay.
+    seed(drive_c, [
+        program_files + "/Other Maker/app.exe",
+        "ProgramData/{0C0C0C0C-1111-4222-8333-444444444444}/Other.msi",
+        "ProgramData/Other Maker/data.bin",
+        common_programs + "/Other Maker/Other.lnk",
+        profile + "/AppData/Roaming/Other Maker/settings.ini",
+        "users/Public/Desktop/Other.lnk",
+        profile + "/Desktop/Other.lnk",
+    ])
+    # A second profile, and the Virtual Store folders Windows makes for each user.
+    for owner in (profile, "users/tvr-second"):
+        (drive_c / owner / "AppData/Local/VirtualStore/ProgramData").mkdir(parents=True,
+                                                                            exist_ok=True)
+    before = listing(drive_c)
+
+    install = program_files + "/Corvane/Tarvello/"
+    product_files = [install + name for name in (
+        "Emblem.exe", "Tarvello.dll", "Compactor.dll", "ovhtml.dll", "Unsetup.exe",
+        "CfgStore.dll", "Pellane Tools.exe", "Pellane ToolsPS.dll", "CompactorDll.dll")]
+    product_files += [install + "Documents/Guide/readme.txt", install + "Languages/en.lng",
+                      install + "HTML/index.html", install + "plugins/scan.dll",
+                      install + "x64/Pellane ToolsPS.dll"]
+    product_files += [
+        program_files + "/Corvane/Melkora/Tarvello/tools.dat",
+        profile + "/AppData/Roaming/Corvane/Tarvello/user.cfg",
+        profile + "/AppData/Roaming/Corvane/TVPRO/history.dat",
+        "ProgramData/Corvane/Tarvello/settings.xml",
+        "ProgramData/{5E0A91C4-0000-4000-8000-00000000CAFE}/Tarvello.msi",
+        profile + "/AppData/Local/VirtualStore/ProgramData/Corvane/Tarvello/cache.dat",
+        "users/tvr-second/AppData/Local/VirtualStore/ProgramData/Corvane/cache.dat",
+        common_programs + "/Corvane/Tarvello.lnk",
+        common_programs + "/Corvane/Melkora.lnk",
+        common_programs + "/Corvane/Tarvello/Uninstall.lnk",
+        user_programs + "/Corvane/Tarvello.lnk",
+        user_programs + "/Corvane/Tarvello/Help.lnk",
+        "users/Public/Desktop/Tarvello.lnk",
+        profile + "/Desktop/Tarvello.lnk",
+    ]
+    seed(drive_c, product_files)
+
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)
+    run = subprocess.run(["wine", str(exe)], cwd=work, env=env, stdin=subprocess.DEVNULL,
+                         capture_output=True, timeout=900)
+    check(run.returncode == 0, "exit code %d" % run.returncode)
+
+    after = {entry for entry in listing(drive_c)
+             if not entry[0].endswith("TVRemover.log.txt")}
+    for entry in sorted(after - before):
+        failures.append("left or appeared: %s" % (entry,))
+    for entry in sorted(before - after):
+        failures.append("removed but should stay: %s" % (entry,))
+
+    check_log(work / "TVRemover.log.txt")
+    if failures:
+        print("\n".join(failures))
+        print("--- console output ---")
+        print(run.stdout.decode("utf-8", errors="replace")[-20000:])
+        print(run.stderr.decode("utf-8", errors="replace")[-5000:])
+        return 1
+    shutil.rmtree(work, ignore_errors=True)
+    print("file-system cleaning end to end: OK (%s prefix)" % ("64-bit" if wow64 else "32-bit"))
+    return 0
+
+
+def check_log(path):
+    check(path.is_file(), "no log file beside the tool")
+    if not path.is_file():
+        return
+    lines = [line.rstrip("\r") for line in path.read_text("utf-8", errors="replace").split("\n")]
+    wanted = ["**** Removing Tarvello Specific AppData folders ****",
+              "**** Removing shortcuts ****",
+              "**** Removing Desktop shortcut ****",
+              "**** Cleaning Program Files folder ****",
+              "**** Removing files from Virtual Store ****",
+              # Corvane, Tarvello and cache.dat in one profile, Corvane and cache.dat in the other
+              "Number of removed files: 5",
+              "Tarvello Remover version 1.0.6.4 completed OK."]
+    position = 0
+    for text in wanted:
+        while position < len(lines) and not lines[position].endswith(text):
+            position += 1
+        check(position < len(lines), "log line missing or out of order: %s" % text)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
