@@ -1,0 +1,187 @@
+#include "suite/installer_db_cleaner.h"
+
+#include "cleaning/portable/ascii_case.h"
+#include "cleaning/raw_registry_key.h"
+#include "cleaning/wow64.h"
+#include "suite/installer_key_files.h"
+#include "suite/installer_log_sections.h"
+#include "suite/portable/packed_guid.h"
+#include "support/log/log.h"
+
+namespace suite {
+
+using replay::registry2::key;
+using registry_error = replay::registry2::generic;
+
+bool installer_db_cleaner::delete_enabled = false;
+
+installer_db_cleaner::installer_db_cleaner(const std::wstring& upgrade_code) {
+    replay::log::info("**** Cleaning Installation Database (32) ****");
+    upgrade_codes.insert(pack_guid(upgrade_code));
+
+    open_installer_section("Locating Windows Installer Root Stores", 50);
+    walk_root(HKEY_CLASSES_ROOT, L"HKCR");
+    walk_root(HKEY_CURRENT_USER, L"HKCU");
+    walk_root(HKEY_USERS, L"HKU");
+    walk_machine_root();
+    for (const numbered_key& root : root_stores)
+        find_installer_stores(root);
+
+    open_installer_section("Upgrade Codes Removed", 50);
+    for (const numbered_key& root : root_stores)
+        remove_upgrade_codes(root);
+
+    open_installer_section("Product Codes Removed", 49);
+    for (const numbered_key& store : installer_stores)
+        remove_products(store);
+
+    open_installer_section("Component Codes Removed", 49);
+    for (const numbered_key& store : installer_stores)
+        remove_components(store);
+
+    open_installer_section("Key Files Removed", 49);
+    decrement_key_files(key_files, delete_enabled);
+    replay::log::info("");
+}
+
+void installer_db_cleaner::walk_root(HKEY root, const std::wstring& path) {
+    try {
+        find_root_stores(key::open_root(root), path);
+    } catch (const registry_error&) {
+        // a root this process may not read holds nothing it could remove
+    }
+}
+
+void installer_db_cleaner::walk_machine_root() {
+    // The machine's Installer records live in the native view; a 32-bit process
+    // would otherwise see only the redirected branch.
+    if (!cleaning::is_wow64()) {
+        walk_root(HKEY_LOCAL_MACHINE, L"HKLM");
+        return;
+    }
+    cleaning::raw_registry_key native;
+    if (native.open(HKEY_LOCAL_MACHINE, nullptr, KEY_READ | KEY_WOW64_64KEY))
+        walk_root(native.get(), L"HKLM");
+}
+
+void installer_db_cleaner::find_root_stores(const key& parent, const std::wstring& path) {
+    for (const std::wstring& name : parent.subkey_names()) {
+        try {
+            visit_subkey(parent, path, name);
+        } catch (const registry_error&) {
+            // an unreadable key is left out of the walk
+        }
+    }
+}
+
+void installer_db_cleaner::visit_subkey(const key& parent, const std::wstring& path,
+                                        const std::wstring& name) {
+    const std::wstring folded = cleaning::fold_ascii_case(name);
+    if (folded == L"installer") {
+        std::set<std::wstring> children = key::open_subkey(parent, name, false).subkey_names();
+        if (children.count(L"UpgradeCodes") != 0) {
+            ++store_counter;
+            root_stores.push_back({store_counter, parent});
+            replay::log::info("Root: %i  %ls", store_counter, path.c_str());
+        }
+        return;
+    }
+    if (folded == L"virtualstore")
+        return;
+    find_root_stores(key::open_subkey(parent, name, false), path + L"\\" + name);
+}
+
+void installer_db_cleaner::find_installer_stores(const numbered_key& root) {
+    try {
+        key installer = key::open_subkey(root.key, L"Installer", false);
+        ++store_counter;
+        installer_stores.push_back({store_counter, installer});
+        replay::log::info("UserData: %i  %i  Installer", root.number, store_counter);
+
+        key user_data = key::open_subkey(installer, L"UserData", false);
+        for (const std::wstring& user : user_data.subkey_names()) {
+            ++store_counter;
+            installer_stores.push_back({store_counter, key::open_subkey(user_data, user, false)});
+            replay::log::info("UserData: %i  %i  Installer\\UserData\\%ls", root.number,
+                              store_counter, user.c_str());
+        }
+    } catch (const registry_error&) {
+        // no Installer or UserData key here: this root adds no (more) stores
+    }
+}
+
+void installer_db_cleaner::remove_upgrade_codes(const numbered_key& root) {
+    try {
+        key codes = key::open_subkey(root.key, L"Installer\\UpgradeCodes", false);
+        for (const std::wstring& code : upgrade_codes) {
+            try {
+                std::set<std::wstring> products =
+                    key::open_subkey(codes, code, false).value_names();
+                product_codes.insert(products.begin(), products.end());
+                if (delete_enabled)
+                    codes.delete_subkey(code, true);
+                replay::log::info("%i  %ls", root.number, unpack_guid(code).c_str());
+            } catch (const registry_error&) {
+                // this root store does not know the code
+            }
+        }
+    } catch (const registry_error&) {
+    }
+}
+
+void installer_db_cleaner::remove_products(const numbered_key& store) {
+    try {
+        key products = key::open_subkey(store.key, L"Products", false);
+        for (const std::wstring& product : product_codes) {
+            try {
+                // Deleting a product that is not registered here fails, so with
+                // deletion on only products really removed are logged.
+                if (delete_enabled)
+                    products.delete_subkey(product, true);
+                replay::log::info("%i  %ls", store.number, unpack_guid(product).c_str());
+            } catch (const registry_error&) {
+            }
+        }
+    } catch (const registry_error&) {
+    }
+}
+
+void installer_db_cleaner::remove_components(const numbered_key& store) {
+    try {
+        key components = key::open_subkey(store.key, L"Components", false);
+        for (const std::wstring& component : components.subkey_names())
+            release_component(store, components, component);
+    } catch (const registry_error&) {
+        // the components handled so far stay handled
+    }
+}
+
+void installer_db_cleaner::release_component(const numbered_key& store, const key& components,
+                                             const std::wstring& component) {
+    // Opened through creation so that the key is writable.
+    key record = key::open_subkey(components, component, true);
+    const std::set<std::wstring> values = record.value_names();
+    std::set<std::wstring> paths;
+    size_t released = 0;
+    for (const std::wstring& value : values) {
+        if (product_codes.count(value) == 0)
+            continue;
+        std::wstring path = record.get_string(value);
+        // The Installer writes "C?\..." for a path on a drive it could not see.
+        if (path.size() > 1 && path[1] == L'?')
+            path[1] = L':';
+        paths.insert(path);
+        if (delete_enabled)
+            record.delete_value(value);
+        ++released;
+    }
+    if (released > 0)
+        key_files.insert(paths.begin(), paths.end());
+    if (released == values.size()) {
+        replay::log::info("%i  %ls", store.number, unpack_guid(component).c_str());
+        if (delete_enabled)
+            components.delete_subkey(component, true);
+    }
+}
+
+}  // namespace suite

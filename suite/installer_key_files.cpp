@@ -1,0 +1,50 @@
+#include "suite/installer_key_files.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "support/log/log.h"
+#include "support/registry/key.h"
+
+namespace suite {
+
+using replay::registry2::key;
+
+namespace {
+
+void decrement_one(key& counters, const std::wstring& path) {
+    uint32_t count = counters.get_dword(path);
+    // A counter already at 0 is as unused as one at 1; writing count - 1 back
+    // would wrap to 4294967295 and keep the file forever.
+    if (count <= 1) {
+        counters.delete_value(path);
+        replay::log::info("  %ls", path.c_str());
+    } else {
+        counters.set_dword(path, count - 1);
+        replay::log::info("  %ls      is decremented to %d", path.c_str(), int(count - 1));
+    }
+}
+
+}  // namespace
+
+void decrement_key_files(const std::set<std::wstring>& key_files, bool delete_enabled) {
+    try {
+        key counters =
+            key::open_subkey(key::open_root(HKEY_LOCAL_MACHINE),
+                             L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", false);
+        if (!delete_enabled)
+            return;
+        for (const std::wstring& path : key_files) {
+            try {
+                decrement_one(counters, path);
+            } catch (const replay::registry2::generic&) {
+                // not counted (or not a counter): nothing to give back
+            }
+        }
+    } catch (const replay::registry2::generic&) {
+        // no SharedDlls key: no counters to fix
+    }
+}
+
+}  // namespace suite
