@@ -1,0 +1,291 @@
+#include "suite/installer_db_cleaner64.h"
+
+#include "cleaning/portable/ascii_case.h"
+#include "cleaning/raw_registry_key.h"
+#include "suite/installer_key_files.h"
+#include "suite/installer_log_sections.h"
+#include "suite/portable/packed_guid.h"
+#include "suite/reg_delete_key_ex.h"
+#include "suite/registry_path64.h"
+#include "support/log/log.h"
+
+namespace suite {
+
+using cleaning::raw_registry_key;
+
+bool installer_db_cleaner64::delete_enabled = false;
+
+namespace {
+
+// Deletes `name` below `parent` with all its subkeys, children first. Gives up
+// (false) as soon as a subkey stays, since it would come back at index 0 forever.
+bool delete_key_tree64(HKEY parent, const std::wstring& name) {
+    {
+        raw_registry_key opened;
+        if (!open64(opened, parent, name, change_access64))
+            return false;
+        wchar_t child[registry_buffer_chars];
+        for (;;) {
+            DWORD length = registry_buffer_chars;
+            LONG result = ::RegEnumKeyExW(opened.get(), 0, child, &length, nullptr, nullptr,
+                                          nullptr, nullptr);
+            if (result == ERROR_NO_MORE_ITEMS)
+                break;
+            if (result != ERROR_SUCCESS ||
+                !delete_key_tree64(opened.get(), std::wstring(child, length)))
+                return false;
+        }
+    }
+    return reg_delete_key_ex()(parent, name.c_str(), KEY_WOW64_64KEY, 0) == ERROR_SUCCESS;
+}
+
+std::vector<std::wstring> value_names64(HKEY key) {
+    std::vector<std::wstring> names;
+    wchar_t name[registry_buffer_chars];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = registry_buffer_chars;
+        if (::RegEnumValueW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            return names;
+        }
+        names.emplace_back(name, length);
+    }
+}
+
+// What one component record holds, read through the fixed buffers.
+struct component_values {
+    size_t readable = 0;
+    size_t too_long = 0;
+    bool complete = false;               // read to the end, not stopped by a failure
+    std::vector<std::wstring> released;  // value names of the removed products
+    std::set<std::wstring> paths;        // their key files
+};
+
+std::wstring key_file_text(const BYTE* data, DWORD size) {
+    std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+    text = text.substr(0, text.find(L'\0'));
+    // The Installer writes "C?\..." for a path on a drive it could not see.
+    if (text.size() > 1 && text[1] == L'?')
+        text[1] = L':';
+    return text;
+}
+
+component_values read_component_values(HKEY record, const std::wstring& component,
+                                       const std::set<std::wstring>& product_codes) {
+    component_values values;
+    wchar_t name[registry_buffer_chars];
+    BYTE data[registry_buffer_chars];
+    for (DWORD index = 0;; ++index) {
+        DWORD name_length = registry_buffer_chars;
+        DWORD size = sizeof(data);
+        LONG result =
+            ::RegEnumValueW(record, index, name, &name_length, nullptr, nullptr, data, &size);
+        if (result == ERROR_NO_MORE_ITEMS) {
+            values.complete = true;
+            return values;
+        }
+        if (result == ERROR_MORE_DATA) {
+            // A cut name or path would be acted on as another one: leave it,
+            // and with it the component's key, alone.
+            replay::log::info_w(L"    value too long to read in key %ls, left in place",
+                                unpack_guid(component).c_str());
+            ++values.too_long;
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            return values;
+        ++values.readable;
+        std::wstring value(name, name_length);
+        if (product_codes.count(value) != 0) {
+            values.released.push_back(value);
+            values.paths.insert(key_file_text(data, size));
+        }
+    }
+}
+
+}  // namespace
+
+installer_db_cleaner64::installer_db_cleaner64(const std::wstring& upgrade_code) {
+    replay::log::info("**** Cleaning Installation Database (64) ****");
+    if (reg_delete_key_ex() == nullptr) {
+        replay::log::info("Error in GetProcAddress of function for work with registry");
+        replay::log::info("%s", std::string(50, '=').c_str());
+        replay::log::info("");
+        return;
+    }
+    upgrade_codes.insert(pack_guid(upgrade_code));
+
+    open_installer_section("Locating Windows Installer Root Stores", 50);
+    find_classes_root_store();
+    walk_root(HKEY_LOCAL_MACHINE, L"HKLM");
+    walk_root(HKEY_CURRENT_USER, L"HKCU");
+    walk_root(HKEY_USERS, L"HKU");
+    for (const numbered_path& root : root_stores)
+        find_installer_stores(root);
+
+    open_installer_section("Upgrade Codes Removed", 50);
+    for (const numbered_path& root : root_stores)
+        remove_upgrade_codes(root);
+
+    open_installer_section("Product Codes Removed", 49);
+    for (const numbered_path& store : installer_stores)
+        remove_products(store);
+
+    open_installer_section("Component Codes Removed", 49);
+    for (const numbered_path& store : installer_stores)
+        remove_components(store);
+
+    open_installer_section("Key Files Removed", 49);
+    decrement_key_files(key_files, delete_enabled);
+    replay::log::info("");
+}
+
+void installer_db_cleaner64::find_classes_root_store() {
+    // HKEY_CLASSES_ROOT is a merged view of the machine's and the user's classes,
+    // both walked below; only its own Installer key is looked at.
+    raw_registry_key installer;
+    if (!installer.open(HKEY_CLASSES_ROOT, L"installer", read_access64)) {
+        replay::log::info("RegOpenKeyEx HKEY_CLASSES_ROOT\\Installer failed");
+        return;
+    }
+    raw_registry_key codes;
+    if (codes.open(installer.get(), L"UpgradeCodes", read_access64)) {
+        ++store_counter;
+        root_stores.emplace_back(store_counter, L"HKCR");
+        replay::log::info_w(L"Root: %i  %ls", store_counter, L"HKCR");
+    }
+}
+
+void installer_db_cleaner64::walk_root(HKEY root, const std::wstring& path) {
+    raw_registry_key opened;
+    if (!opened.open(root, L"", read_access64)) {
+        if (root == HKEY_LOCAL_MACHINE)
+            replay::log::info("RegOpenKeyEx HKEY_LOCAL_MACHINE failed");
+        return;
+    }
+    m_search64(path);
+}
+
+void installer_db_cleaner64::m_search64(const std::wstring& path) {
+    try {
+        const registry_path64 where = split_registry_path(path);
+        raw_registry_key opened;
+        if (!open64(opened, where.root, where.rest, read_access64))
+            return;
+        for (const std::wstring& name : subkey_names64(opened.get())) {
+            const std::wstring folded = cleaning::fold_ascii_case(name);
+            if (folded == L"installer") {
+                raw_registry_key codes;
+                if (open64(codes, where.root, below(below(where.rest, name), L"UpgradeCodes"),
+                           read_access64)) {
+                    ++store_counter;
+                    root_stores.emplace_back(store_counter, path);
+                    replay::log::info_w(L"Root: %i  %ls", store_counter, path.c_str());
+                }
+            } else if (folded != L"wow6432node" && folded != L"virtualstore") {
+                m_search64(path + L"\\" + name);
+            }
+        }
+    } catch (...) {
+        replay::log::info_w(L"m_search64 exeption");
+    }
+}
+
+void installer_db_cleaner64::find_installer_stores(const numbered_path& root) {
+    ++store_counter;
+    installer_stores.emplace_back(store_counter, root.second + L"\\Installer");
+    replay::log::info("UserData: %i  %i  Installer", root.first, store_counter);
+
+    const registry_path64 where = split_registry_path(root.second);
+    raw_registry_key user_data;
+    if (!open64(user_data, where.root, below(where.rest, L"Installer\\UserData"), read_access64))
+        return;
+    for (const std::wstring& user : subkey_names64(user_data.get())) {
+        ++store_counter;
+        installer_stores.emplace_back(store_counter,
+                                      root.second + L"\\Installer\\UserData\\" + user);
+        replay::log::info_w(L"UserData: %i  %i  Installer\\UserData\\%ls", root.first,
+                            store_counter, user.c_str());
+    }
+}
+
+void installer_db_cleaner64::remove_upgrade_codes(const numbered_path& root) {
+    const registry_path64 where = split_registry_path(root.second);
+    raw_registry_key codes;
+    if (!open64(codes, where.root, below(where.rest, L"Installer\\UpgradeCodes"), change_access64))
+        return;
+    for (const std::wstring& code : upgrade_codes) {
+        {
+            raw_registry_key record;
+            if (!record.open(codes.get(), code.c_str(), read_access64))
+                continue;
+            for (const std::wstring& product : value_names64(record.get()))
+                product_codes.insert(product);
+        }
+        if (delete_enabled) {
+            LONG result = reg_delete_key_ex()(codes.get(), code.c_str(), KEY_WOW64_64KEY, 0);
+            if (result != ERROR_SUCCESS)
+                replay::log::info("Error %i", int(result));
+        }
+        replay::log::info_w(L"%i  %ls", root.first, unpack_guid(code).c_str());
+    }
+}
+
+void installer_db_cleaner64::remove_products(const numbered_path& store) {
+    const registry_path64 where = split_registry_path(store.second);
+    raw_registry_key products;
+    if (!open64(products, where.root, below(where.rest, L"Products"), change_access64))
+        return;
+    for (const std::wstring& product : product_codes) {
+        {
+            raw_registry_key record;
+            if (!record.open(products.get(), product.c_str(), read_access64))
+                continue;
+        }
+        if (delete_enabled)
+            delete_key_tree64(products.get(), product);
+        replay::log::info_w(L"%i  %ls", store.first, unpack_guid(product).c_str());
+    }
+}
+
+void installer_db_cleaner64::remove_components(const numbered_path& store) {
+    const registry_path64 where = split_registry_path(store.second);
+    raw_registry_key components;
+    if (!open64(components, where.root, below(where.rest, L"Components"), change_access64))
+        return;
+    std::vector<std::wstring> released;
+    for (const std::wstring& component : subkey_names64(components.get())) {
+        if (release_component_values(components.get(), component))
+            released.push_back(component);
+    }
+    for (const std::wstring& component : released) {
+        replay::log::info_w(L"%i  %ls", store.first, unpack_guid(component).c_str());
+        if (delete_enabled)
+            reg_delete_key_ex()(components.get(), component.c_str(), KEY_WOW64_64KEY, 0);
+    }
+}
+
+// True when every value of the component belonged to the removed products.
+bool installer_db_cleaner64::release_component_values(HKEY components,
+                                                      const std::wstring& component) {
+    raw_registry_key record;
+    // A record that will not open cannot be read: skip it rather than guess.
+    if (!record.open(components, component.c_str(), change_access64))
+        return false;
+    component_values values = read_component_values(record.get(), component, product_codes);
+    if (delete_enabled) {
+        for (const std::wstring& name : values.released)
+            ::RegDeleteValueW(record.get(), name.c_str());
+    }
+    const bool whole =
+        values.complete && values.too_long == 0 && values.released.size() == values.readable;
+    if (whole) {
+        key_files.insert(values.paths.begin(), values.paths.end());
+    } else if (!values.released.empty()) {
+        replay::log::info_w(L"    only 1 value was removed from key %ls",
+                            unpack_guid(component).c_str());
+    }
+    return whole;
+}
+
+}  // namespace suite

@@ -1,0 +1,48 @@
+#include "suite/registry_path64.h"
+
+#include "support/log/log.h"
+
+namespace suite {
+
+registry_path64 split_registry_path(const std::wstring& path) {
+    const size_t separator = path.find(L'\\');
+    const std::wstring first = path.substr(0, separator);
+    registry_path64 split{HKEY_USERS,
+                          separator == std::wstring::npos ? L"" : path.substr(separator + 1)};
+    if (first == L"HKCR")
+        split.root = HKEY_CLASSES_ROOT;
+    else if (first == L"HKLM")
+        split.root = HKEY_LOCAL_MACHINE;
+    else if (first == L"HKCU")
+        split.root = HKEY_CURRENT_USER;
+    return split;
+}
+
+std::wstring below(const std::wstring& rest, const std::wstring& tail) {
+    return rest.empty() ? tail : rest + L"\\" + tail;
+}
+
+bool open64(cleaning::raw_registry_key& opened, HKEY root, const std::wstring& rest,
+            REGSAM access) {
+    if (rest.size() >= registry_buffer_chars) {
+        replay::log::info_w(L"Registry path longer than %d characters skipped: %ls",
+                            int(registry_buffer_chars - 1), rest.c_str());
+        return false;
+    }
+    return opened.open(root, rest.c_str(), access);
+}
+
+std::vector<std::wstring> subkey_names64(HKEY key) {
+    std::vector<std::wstring> names;
+    wchar_t name[registry_buffer_chars];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = registry_buffer_chars;
+        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            return names;
+        }
+        names.emplace_back(name, length);
+    }
+}
+
+}  // namespace suite

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "cleaning/raw_registry_key.h"
+
+// Keys of the 64-bit registry view named by path texts such as "HKLM\SOFTWARE\X",
+// for the Installer-database pass that must reach that view from a 32-bit
+// process. Names and paths go through fixed buffers of 300 characters.
+namespace suite {
+
+constexpr REGSAM read_access64 = KEY_READ | KEY_WOW64_64KEY;                            // 0x20119
+constexpr REGSAM change_access64 = read_access64 | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;  // 0x2011F
+constexpr size_t registry_buffer_chars = 300;
+
+struct registry_path64 {
+    HKEY root;
+    std::wstring rest;  // below the root; empty for the root itself
+};
+
+// "HKCR", "HKLM" and "HKCU" name their roots; any other first part means HKEY_USERS.
+registry_path64 split_registry_path(const std::wstring& path);
+
+// `rest` + "\" + `tail`, or `tail` alone below the root itself.
+std::wstring below(const std::wstring& rest, const std::wstring& tail);
+
+// Opens `rest` below `root` in the 64-bit view. A path too long for the buffer is
+// not opened (a shortened path would name another key): it is logged and false
+// is returned, as for any key that does not open.
+bool open64(cleaning::raw_registry_key& opened, HKEY root, const std::wstring& rest, REGSAM access);
+
+// Names by index until the first failure. Subkey names never exceed the buffer.
+std::vector<std::wstring> subkey_names64(HKEY key);
+
+}  // namespace suite
