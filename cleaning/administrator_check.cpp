@@ -68,6 +68,8 @@ bool read_token_groups(token_queries& queries, HANDLE token, std::vector<unsigne
 
 // Presence alone decides: a deny-only Administrators entry counts as membership.
 bool lists_sid(const std::vector<unsigned char>& buffer, PSID wanted) {
+    if (buffer.size() < sizeof(TOKEN_GROUPS))
+        return false;
     const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
     for (DWORD i = 0; i < groups->GroupCount; ++i) {
         if (::EqualSid(groups->Groups[i].Sid, wanted))

@@ -129,6 +129,25 @@ TEST(AdministratorCheck, DenyOnlyAdministratorsEntryCountsAsMembership) {
     EXPECT_EQ(1, cleaning::IsRunAsAdministrator(L"Tarvello force remover"));
 }
 
+// A system that answers the size question with "nothing" must not make the
+// check read beyond an empty buffer.
+class empty_group_list : public cleaning::token_queries {
+public:
+    empty_group_list() { cleaning::use_token_queries(this); }
+    ~empty_group_list() override { cleaning::use_token_queries(nullptr); }
+    BOOL get_token_information(HANDLE, TOKEN_INFORMATION_CLASS, void*, DWORD,
+                               DWORD* needed) override {
+        *needed = 0;
+        return TRUE;
+    }
+};
+
+TEST(AdministratorCheck, EmptyGroupListIsNoMembership) {
+    empty_group_list token;
+    log_capture log;
+    EXPECT_EQ(0, cleaning::IsRunAsAdministrator(L"Tarvello force remover"));
+}
+
 TEST(AdministratorCheck, EachFailingSystemCallEndsTheCheckWithMinusOne) {
     struct failure {
         DWORD scripted_token::*step;
