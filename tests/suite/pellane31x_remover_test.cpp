@@ -1,0 +1,289 @@
+#include "suite/pellane31x_remover.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <boost/filesystem.hpp>
+
+#include "cleaning/special_folders.h"
+#include "suite/config_storage.h"
+#include "tests/cleaning/log_capture.h"
+#include "tests/cleaning/registry_views.h"
+#include "tests/cleaning/virtual_clock.h"
+
+// The 3.1.x suite remover against a prefix seeded with the suite: its sealed
+// products list and settings, its folders, its HostTag key and its shared-DLL
+// counters.
+namespace {
+
+namespace fs = boost::filesystem;
+using testing_support::view;
+using testing_support::view_key;
+
+const wchar_t shared_dlls[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+std::wstring wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+std::wstring common_appdata() {
+    return wide(cleaning::get_common_appdata_folder());
+}
+std::wstring program_files() {
+    return wide(cleaning::get_program_files_folder());
+}
+std::wstring products_file() {
+    return common_appdata() + L"Corvane\\Suite\\product.cfg";
+}
+
+void register_products(const std::vector<std::wstring>& codes) {
+    config::products_impl list;
+    for (const auto& code : codes)
+        list.m_products.push_back({code, code + L" name", L"C:\\" + code});
+    fs::create_directories(common_appdata() + L"Corvane\\Suite");
+    config::config_storage<config::products_impl>().save(list, products_file());
+}
+
+std::vector<std::wstring> registered_codes() {
+    config::products_impl list;
+    config::config_storage<config::products_impl>().load(list, products_file());
+    std::vector<std::wstring> codes;
+    for (const auto& product : list.m_products)
+        codes.push_back(product.m_product_id);
+    return codes;
+}
+
+void write_settings(const std::wstring& product_name, const std::wstring& user,
+                    const std::wstring& site) {
+    const std::wstring folder = common_appdata() + L"Corvane\\" + product_name;
+    fs::create_directories(folder);
+    config::suite_impl settings;
+    settings.m_user_name = user;
+    settings.m_user_site = site;
+    config::config_storage<config::suite_impl>().save(settings, folder + L"\\suite.cfg");
+}
+
+void touch(const std::wstring& file) {
+    fs::create_directories(fs::path(file).parent_path());
+    fs::ofstream(fs::path(file)) << "x";
+}
+
+bool contains_line(const testing_support::log_capture& log, const std::string& text) {
+    const auto lines = log.texts();
+    return std::find(lines.begin(), lines.end(), text) != lines.end();
+}
+
+class pellane31x_remover_test : public ::testing::Test {
+protected:
+    void SetUp() override { clean_up(); }
+    void TearDown() override { clean_up(); }
+
+    static void clean_up() {
+        boost::system::error_code ignored;
+        fs::remove_all(common_appdata() + L"Corvane", ignored);
+        fs::remove_all(program_files() + L"Corvane", ignored);
+        testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvane", view::bits32);
+        view_key counters(HKEY_LOCAL_MACHINE, shared_dlls, view::bits32);
+        for (const auto& name : counter_names())
+            ::RegDeleteValueW(counters.handle(), name.c_str());
+    }
+
+    static std::vector<std::wstring> counter_names() {
+        const std::wstring brand = program_files() + L"Corvane\\";
+        return {brand + L"CorvaneLauncher.exe", brand + L"CorvaneSuiteService.exe",
+                brand + L"LogGatherer.exe",     brand + L"ovhtml.dll",
+                brand + L"HostTag.exe",         brand + L"HostTagGateway.dll"};
+    }
+
+    // Every counter of the suite set to `count`, and a neighbour that must stay.
+    static void seed_counters(uint32_t count) {
+        view_key counters(HKEY_LOCAL_MACHINE, shared_dlls, view::bits32);
+        for (const auto& name : counter_names())
+            counters.set_number(name, count);
+    }
+
+    static std::vector<long long> counters() {
+        view_key key(HKEY_LOCAL_MACHINE, shared_dlls, view::bits32);
+        std::vector<long long> values;
+        for (const auto& name : counter_names())
+            values.push_back(key.number(name));
+        return values;
+    }
+
+    static void seed_suite_files() {
+        touch(program_files() + L"Corvane\\HostTag.exe");
+        touch(program_files() + L"Corvane\\Languages\\en.xml");
+        touch(common_appdata() + L"Corvane\\Launch Bar\\bar.xml");
+        view_key host_tag(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvane\\HostTag\\Inner", view::bits32);
+        host_tag.set_text(L"Tag", L"x");
+    }
+
+    static bool suite_present() {
+        return fs::exists(program_files() + L"Corvane\\HostTag.exe") ||
+               fs::exists(common_appdata() + L"Corvane\\Suite") ||
+               testing_support::key_exists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvane\\HostTag",
+                                           view::bits32);
+    }
+
+    // The driver's sequence for the removed product.
+    static void remove_product() {
+        suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
+                                          L"CorvaneSuiteService.exe");
+        remover.unregister_product_from_pellane_31x(L"TVPRO");
+        remover.remove_pellane_31x();
+    }
+
+    testing_support::virtual_clock clock_;
+};
+
+TEST_F(pellane31x_remover_test, suite_alone_with_the_product_is_removed_and_counters_deleted) {
+    register_products({L"PELLANE", L"TVPRO"});
+    seed_suite_files();
+    seed_counters(2);
+    testing_support::log_capture log;
+
+    remove_product();
+
+    EXPECT_FALSE(suite_present());
+    EXPECT_FALSE(fs::exists(common_appdata() + L"Corvane\\Launch Bar"));
+    EXPECT_FALSE(fs::exists(program_files() + L"Corvane"));
+    EXPECT_TRUE(contains_line(log, "Pellane 3.1.x INSTALLDIR was removed"));
+    EXPECT_TRUE(contains_line(log,
+                              "Number of products with Pellane according to "
+                              "configurations files: 0"));
+    EXPECT_EQ(counters(), std::vector<long long>(6, -1));
+}
+
+TEST_F(pellane31x_remover_test, suite_used_by_a_pair_stays_and_the_pair_counts_once) {
+    register_products({L"PELLANE", L"TVPRO", L"NBPRO", L"KLPRO"});
+    seed_suite_files();
+    seed_counters(4);
+
+    remove_product();
+
+    EXPECT_TRUE(suite_present());
+    EXPECT_EQ(registered_codes(), (std::vector<std::wstring>{L"PELLANE", L"NBPRO", L"KLPRO"}));
+    EXPECT_EQ(counters(), std::vector<long long>(6, 1));
+}
+
+TEST_F(pellane31x_remover_test, one_of_the_pair_alone_counts_as_a_product) {
+    register_products({L"PELLANE", L"TVPRO", L"NBPRO"});
+    seed_counters(3);
+    remove_product();
+    EXPECT_EQ(counters(), std::vector<long long>(6, 1));
+
+    register_products({L"PELLANE", L"TVPRO", L"KLPRO", L"XXPRO"});
+    seed_counters(4);
+    remove_product();
+    EXPECT_EQ(counters(), std::vector<long long>(6, 2));
+}
+
+// A list without the suite's own entry: the one product left still uses the
+// suite, so the suite must not be removed under it.
+TEST_F(pellane31x_remover_test, suite_stays_for_one_other_product_without_its_own_entry) {
+    register_products({L"TVPRO", L"NBPRO"});
+    seed_suite_files();
+    seed_counters(2);
+
+    remove_product();
+
+    EXPECT_TRUE(fs::exists(program_files() + L"Corvane\\HostTag.exe"));
+    EXPECT_TRUE(testing_support::key_exists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvane\\HostTag",
+                                            view::bits32));
+    EXPECT_EQ(counters(), std::vector<long long>(6, 1));
+}
+
+TEST_F(pellane31x_remover_test, a_code_registered_twice_is_erased_once_per_call) {
+    register_products({L"TVPRO", L"PELLANE", L"TVPRO", L"tvpro"});
+    suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
+                                      L"CorvaneSuiteService.exe");
+    testing_support::log_capture log;
+
+    remover.unregister_product_from_pellane_31x(L"TVPRO");
+    EXPECT_EQ(registered_codes(), (std::vector<std::wstring>{L"PELLANE", L"TVPRO", L"tvpro"}));
+    EXPECT_TRUE(contains_line(log, "'TVPRO' unregistered"));
+
+    remover.unregister_product_from_pellane_31x(L"TVPRO");
+    remover.unregister_product_from_pellane_31x(L"TVPRO");
+    EXPECT_EQ(registered_codes(), (std::vector<std::wstring>{L"PELLANE", L"tvpro"}));
+    EXPECT_TRUE(contains_line(log, "PRODUCT TVPRO WAS NOT REGISTERED in Pellane 3.1.x"));
+}
+
+TEST_F(pellane31x_remover_test, missing_list_counts_nothing_and_lets_the_suite_go) {
+    seed_suite_files();
+    seed_counters(1);
+    testing_support::log_capture log;
+    suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
+                                      L"CorvaneSuiteService.exe");
+
+    EXPECT_EQ(remover.count_products_in_pellane_31x(), 0);
+    EXPECT_EQ(remover.read_user_email_from_pellane_31x(L"TVPRO"), "");
+    remover.unregister_product_from_pellane_31x(L"TVPRO");
+    remover.remove_pellane_31x();
+
+    EXPECT_FALSE(suite_present());
+    EXPECT_EQ(counters(), std::vector<long long>(6, -1));
+}
+
+TEST_F(pellane31x_remover_test, an_unreadable_list_counts_as_empty) {
+    fs::create_directories(common_appdata() + L"Corvane\\Suite");
+    fs::ofstream(fs::path(products_file())) << "not sealed";
+    suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
+                                      L"CorvaneSuiteService.exe");
+    EXPECT_EQ(remover.count_products_in_pellane_31x(), 0);
+    EXPECT_FALSE(remover.is_product_registered_in_pellane_31x(L"TVPRO"));
+    EXPECT_EQ(remover.get_product_name(L"TVPRO"), L"");
+}
+
+TEST_F(pellane31x_remover_test, email_comes_from_the_products_settings) {
+    register_products({L"PELLANE", L"TVPRO"});
+    write_settings(L"TVPRO name", L"jane", L"example.org");
+    write_settings(L"PELLANE name", L"other", L"example.net");
+    testing_support::log_capture log;
+    suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
+                                      L"CorvaneSuiteService.exe");
+
+    EXPECT_EQ(remover.read_user_email_from_pellane_31x(L"TVPRO"), "jane@example.org");
+    EXPECT_TRUE(contains_line(
+        log, "Email set to jane@example.org from suite config of Pellane version 3.1.x"));
+    EXPECT_EQ(remover.get_product_common_appdata_folder(L"TVPRO"),
+              common_appdata() + L"Corvane\\TVPRO name\\");
+    EXPECT_EQ(remover.get_product_install_folder(L"TVPRO"),
+              program_files() + L"Corvane\\TVPRO name\\");
+}
+
+TEST_F(pellane31x_remover_test, email_is_empty_when_the_settings_hold_no_address) {
+    register_products({L"TVPRO"});
+    write_settings(L"TVPRO name", L"", L"");
+    suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
+                                      L"CorvaneSuiteService.exe");
+    testing_support::log_capture log;
+    EXPECT_EQ(remover.read_user_email_from_pellane_31x(L"TVPRO"), "");
+    ASSERT_FALSE(log.texts().empty());
+    EXPECT_EQ(log.texts().back(), "");
+
+    write_settings(L"TVPRO name", L"", L"example.org");
+    EXPECT_EQ(remover.read_user_email_from_pellane_31x(L"TVPRO"), "@example.org");
+}
+
+// An unregistered code has no settings folder; the brand folder's own settings
+// belong to no product and must not be taken for its address.
+TEST_F(pellane31x_remover_test, email_of_an_unregistered_product_is_empty) {
+    register_products({L"PELLANE"});
+    fs::create_directories(common_appdata() + L"Corvane");
+    config::suite_impl settings;
+    settings.m_user_name = L"stray";
+    settings.m_user_site = L"example.org";
+    config::config_storage<config::suite_impl>().save(settings,
+                                                      common_appdata() + L"Corvane\\suite.cfg");
+    suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
+                                      L"CorvaneSuiteService.exe");
+    EXPECT_EQ(remover.read_user_email_from_pellane_31x(L"TVPRO"), "");
+}
+
+}  // namespace
