@@ -1,0 +1,159 @@
+#include "suite/tray_remover.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include <boost/filesystem.hpp>
+
+#include "cleaning/special_folders.h"
+#include "suite/tray_products.h"
+#include "tests/cleaning/log_capture.h"
+#include "tests/cleaning/registry_views.h"
+#include "tests/cleaning/virtual_clock.h"
+
+// The tray remover against a prefix seeded with the tray: its configurations
+// folder, install folder, registry key, Run value and shared-DLL counter.
+namespace {
+
+namespace fs = boost::filesystem;
+using testing_support::view;
+using testing_support::view_key;
+
+const wchar_t shared_dlls[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const wchar_t run_key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::wstring wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+std::wstring configurations() {
+    return wide(cleaning::get_common_appdata_folder()) + L"Corvane\\Tray\\Configurations\\";
+}
+std::wstring tray_folder() {
+    return wide(cleaning::get_program_files_folder()) + L"Corvane\\Tray\\";
+}
+std::wstring counter_name() {
+    return tray_folder() + L"Notifier.exe";
+}
+
+void touch(const std::wstring& file) {
+    fs::create_directories(fs::path(file).parent_path());
+    fs::ofstream(fs::path(file)) << "x";
+}
+
+void configure(std::initializer_list<const wchar_t*> names) {
+    for (const wchar_t* name : names)
+        touch(configurations() + name);
+}
+
+size_t count_lines(const testing_support::log_capture& log, const std::string& text) {
+    const auto lines = log.texts();
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), text));
+}
+
+class tray_remover_test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clean_up();
+        touch(tray_folder() + L"Notifier.exe");
+        touch(tray_folder() + L"HTML\\gfx\\Icon_PLTRAY-UPD-TVPRO.png");
+        view_key(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Tray\\Settings", view::bits32)
+            .set_text(L"Skin", L"blue");
+        view_key(HKEY_LOCAL_MACHINE, run_key, view::bits32).set_text(L"PellaneTray", L"x");
+        view_key(HKEY_LOCAL_MACHINE, shared_dlls, view::bits32).set_number(counter_name(), 5);
+    }
+    void TearDown() override { clean_up(); }
+
+    static void clean_up() {
+        boost::system::error_code ignored;
+        fs::remove_all(wide(cleaning::get_common_appdata_folder()) + L"Corvane", ignored);
+        fs::remove_all(wide(cleaning::get_program_files_folder()) + L"Corvane", ignored);
+        testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"Software\\Corvane", view::bits32);
+        view_key run(HKEY_LOCAL_MACHINE, run_key, view::bits32);
+        ::RegDeleteValueW(run.handle(), L"PellaneTray");
+        view_key counters(HKEY_LOCAL_MACHINE, shared_dlls, view::bits32);
+        ::RegDeleteValueW(counters.handle(), counter_name().c_str());
+    }
+
+    static long long counter() {
+        return view_key(HKEY_LOCAL_MACHINE, shared_dlls, view::bits32).number(counter_name());
+    }
+
+    static void run_remover() {
+        suite::tray_remover tray(L"Corvane", L"Tray", L"TVPRO", L"CorvaneTray.exe");
+        tray.run();
+    }
+
+    testing_support::virtual_clock clock_;
+};
+
+TEST_F(tray_remover_test, count_drops_the_trays_own_file_and_joins_the_pair) {
+    EXPECT_EQ(suite::count_tray_products(configurations()), 0);  // no folder
+    configure({L"pltray.xml"});
+    EXPECT_EQ(suite::count_tray_products(configurations()), 0);
+    configure({L"nbpro.xml", L"klpro.xml"});
+    EXPECT_EQ(suite::count_tray_products(configurations()), 1);
+    configure({L"xxpro.xml", L"notes.txt"});
+    fs::create_directories(configurations() + L"folder.xml");
+    EXPECT_EQ(suite::count_tray_products(configurations()), 2);
+}
+
+TEST_F(tray_remover_test, count_takes_names_as_written) {
+    configure({L"PLTRAY.XML", L"NBPRO.xml", L"klpro.xml"});
+    // Only the exact spellings are the tray's file and the pair.
+    EXPECT_EQ(suite::count_tray_products(configurations()), 3);
+}
+
+TEST_F(tray_remover_test, tray_used_by_the_pair_stays_with_its_counter_at_one) {
+    configure({L"pltray.xml", L"nbpro.xml", L"klpro.xml", L"TVPRO.xml"});
+    testing_support::log_capture log;
+
+    run_remover();
+
+    EXPECT_FALSE(fs::exists(configurations() + L"TVPRO.xml"));
+    EXPECT_FALSE(fs::exists(tray_folder() + L"HTML\\gfx\\Icon_PLTRAY-UPD-TVPRO.png"));
+    EXPECT_TRUE(fs::exists(tray_folder() + L"Notifier.exe"));
+    EXPECT_TRUE(
+        testing_support::key_exists(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Tray", view::bits32));
+    EXPECT_EQ(count_lines(log, "Number of prosucts = 1"), 1u);
+    EXPECT_EQ(counter(), 1);
+}
+
+TEST_F(tray_remover_test, tray_alone_with_the_product_is_removed) {
+    configure({L"pltray.xml", L"TVPRO.xml"});
+    testing_support::log_capture log;
+
+    run_remover();
+
+    EXPECT_FALSE(fs::exists(tray_folder()));
+    EXPECT_FALSE(fs::exists(wide(cleaning::get_common_appdata_folder()) + L"Corvane\\Tray"));
+    EXPECT_FALSE(
+        testing_support::key_exists(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Tray", view::bits32));
+    EXPECT_TRUE(
+        testing_support::key_exists(HKEY_LOCAL_MACHINE, L"Software\\Corvane", view::bits32));
+    EXPECT_FALSE(view_key(HKEY_LOCAL_MACHINE, run_key, view::bits32).has_value(L"PellaneTray"));
+    EXPECT_EQ(counter(), -1);
+    // Neither the helper library nor the program: no request, one closing line.
+    const std::string program =
+        cleaning::get_program_files_folder() + "Corvane\\Tray\\CorvaneTray.exe";
+    EXPECT_EQ(count_lines(log, "Quiting Tray: " + program), 0u);
+    EXPECT_EQ(count_lines(log, "Process: " + program + " closed successfully"), 1u);
+    EXPECT_TRUE(clock_.sleeps().empty());
+}
+
+TEST_F(tray_remover_test, a_missing_registry_key_still_lets_components_and_counters_run) {
+    testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"Software\\Corvane", view::bits32);
+    testing_support::log_capture log;
+
+    run_remover();
+
+    EXPECT_EQ(count_lines(log, "**** Let's remove Common Tray Registry Component ****"), 1u);
+    EXPECT_EQ(counter(), -1);
+    // The Run value is left for lack of the brand key: the step ends silently.
+    EXPECT_EQ(count_lines(log, "Cleaning registry: HKLM\\Software\\Corvane\\Tray"), 0u);
+}
+
+}  // namespace
