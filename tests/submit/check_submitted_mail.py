@@ -1,0 +1,70 @@
+"""Checks with Python's e-mail parser what aiosmtpd stored from the submission
+tests: for each file pair expected/<version>.txt and .from that the tests left
+("no-version" for the subject's "NUL"), one message whose subject carries that
+version, with exactly the submission's
+headers in their order and a base64 body that decodes to the expected text.
+
+    check_submitted_mail.py MAIL_DIR
+"""
+import base64
+import email
+import mailbox
+import os
+import re
+import sys
+
+SUBJECT = re.compile(r"^OVFRemover\.exe log OVF:(.*)  OS:\d+\.\d+$")
+HEADERS = ["From", "Subject", "To", "Content-Transfer-Encoding", "Content-Type"]
+# Added by aiosmtpd's Mailbox handler, not sent by the tool.
+SERVER_HEADERS = {"X-Peer", "X-MailFrom", "X-RcptTo"}
+SUPPORT = "support@tvremover.example"
+
+
+def expected_messages(directory):
+    expected = {}
+    for name in os.listdir(directory):
+        if name.endswith(".txt"):
+            key = name[: -len(".txt")]
+            with open(os.path.join(directory, name), "rb") as f:
+                text = f.read()
+            with open(os.path.join(directory, key + ".from"), "r") as f:
+                sender = f.read()
+            expected[key] = (text, sender)
+    return expected
+
+
+def check(message, text, sender):
+    names = [n for n in message.keys() if n not in SERVER_HEADERS]
+    assert names == HEADERS, "headers %r" % names
+    assert message["From"] == sender, message["From"]
+    assert message["To"] == '"Remove-support mails" <%s>' % SUPPORT, message["To"]
+    assert message["Content-Transfer-Encoding"] == "base64"
+    assert message["Content-Type"] == 'text/plain; charset="utf-8"', message["Content-Type"]
+    assert message["X-MailFrom"] == "<>", "envelope sender %r" % message["X-MailFrom"]
+    assert message["X-RcptTo"] == SUPPORT, message["X-RcptTo"]
+    lines = message.get_payload().splitlines()
+    assert all(len(line) == 76 for line in lines[:-1]), "base64 lines not 76 characters"
+    assert 0 < len(lines[-1]) <= 76
+    body = base64.b64decode("".join(lines), validate=True)
+    assert body == text, "body differs: %d bytes, expected %d" % (len(body), len(text))
+    assert message.get_payload(decode=True) == text
+
+
+def main():
+    mail_dir = sys.argv[1]
+    expected = expected_messages(os.path.join(mail_dir, "expected"))
+    arrived = {}
+    for message in mailbox.Maildir(os.path.join(mail_dir, "maildir"), factory=None, create=False):
+        match = SUBJECT.match(message["Subject"])
+        assert match, "subject %r" % message["Subject"]
+        key = "no-version" if match.group(1) == "NUL" else match.group(1)
+        assert key not in arrived, "two messages for %s" % key
+        arrived[key] = message
+    assert sorted(arrived) == sorted(expected), "arrived %r, expected %r" % (sorted(arrived), sorted(expected))
+    for key, (text, sender) in expected.items():
+        check(arrived[key], text, sender)
+    print("check_submitted_mail: %d messages arrived whole" % len(expected))
+
+
+if __name__ == "__main__":
+    main()
