@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "suite/config_storage.h"
 #include "tests/cleaning/log_capture.h"
 #include "tests/cleaning/registry_views.h"
+#include "tests/cleaning/test_programs.h"
 #include "tests/cleaning/virtual_clock.h"
 
 // The 3.1.x suite remover against a prefix seeded with the suite: its sealed
@@ -284,6 +286,59 @@ TEST_F(pellane31x_remover_test, email_of_an_unregistered_product_is_empty) {
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
                                       L"CorvaneSuiteService.exe");
     EXPECT_EQ(remover.read_user_email_from_pellane_31x(L"TVPRO"), "");
+}
+
+// The suite's service program answers "/stop" and "/uninstall"; only a failed
+// answer makes the remover end the program by name or remove the service itself.
+class suite_service_answers : public pellane31x_remover_test {
+protected:
+    void SetUp() override {
+        pellane31x_remover_test::SetUp();
+        fs::create_directories("C:\\TVR Tests");
+        fs::remove("C:\\TVR Tests\\suite_service_verbs.txt");
+        const std::string program =
+            cleaning::get_program_files_folder() + "Corvane\\CorvaneSuiteService.exe";
+        fs::create_directories(fs::path(program).parent_path());
+        ::CopyFileA(testing_support::windows_path(SUITE_SERVICE_EXE).c_str(), program.c_str(),
+                    FALSE);
+        register_products({L"TVPRO"});
+    }
+    void TearDown() override {
+        testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"Software\\TVR Tests", view::bits32);
+        pellane31x_remover_test::TearDown();
+    }
+    static void answer(uint32_t stop, uint32_t uninstall) {
+        view_key settings(HKEY_LOCAL_MACHINE, L"Software\\TVR Tests\\Suite Service", view::bits32);
+        settings.set_number(L"stop", stop);
+        settings.set_number(L"uninstall", uninstall);
+    }
+    static std::string verbs() {
+        std::ifstream file("C:\\TVR Tests\\suite_service_verbs.txt");
+        std::string all, word;
+        while (file >> word)
+            all += word + " ";
+        return all;
+    }
+};
+
+TEST_F(suite_service_answers, successful_answers_end_nothing_by_name) {
+    answer(0, 0);
+    testing_support::log_capture log;
+    remove_product();
+    EXPECT_EQ(verbs(), "/stop /uninstall ");
+    EXPECT_FALSE(contains_line(log, "Dealing with 'CorvaneSuiteService.exe' process ...."));
+    EXPECT_FALSE(contains_line(
+        log, "The specified service (Suite Service) does not exist as an installed service."));
+}
+
+TEST_F(suite_service_answers, failed_answers_end_the_program_and_remove_the_service) {
+    answer(3, 4);
+    testing_support::log_capture log;
+    remove_product();
+    EXPECT_EQ(verbs(), "/stop /uninstall ");
+    EXPECT_TRUE(contains_line(log, "Dealing with 'CorvaneSuiteService.exe' process ...."));
+    EXPECT_TRUE(contains_line(
+        log, "The specified service (Suite Service) does not exist as an installed service."));
 }
 
 }  // namespace
