@@ -13,6 +13,7 @@
 #include "suite/tray_products.h"
 #include "tests/cleaning/log_capture.h"
 #include "tests/cleaning/registry_views.h"
+#include "tests/cleaning/test_programs.h"
 #include "tests/cleaning/virtual_clock.h"
 
 // The tray remover against a prefix seeded with the tray: its configurations
@@ -154,6 +155,68 @@ TEST_F(tray_remover_test, a_missing_registry_key_still_lets_components_and_count
     EXPECT_EQ(counter(), -1);
     // The Run value is left for lack of the brand key: the step ends silently.
     EXPECT_EQ(count_lines(log, "Cleaning registry: HKLM\\Software\\Corvane\\Tray"), 0u);
+}
+
+// A clock that lets real time pass, a fifth of what was asked, so a program
+// that was asked to quit has the time to do so.
+class shortened_clock : public cleaning::clock {
+public:
+    shortened_clock() { cleaning::use_clock(this); }
+    ~shortened_clock() override { cleaning::use_clock(nullptr); }
+    void sleep(uint32_t milliseconds) override { ::Sleep(milliseconds / 5); }
+    uint32_t now_ms() override { return ::GetTickCount(); }
+};
+
+// The tray program runs and is asked to quit; it does, or refuses and is ended.
+class running_tray : public tray_remover_test {
+protected:
+    void SetUp() override {
+        tray_remover_test::SetUp();
+        configure({L"pltray.xml", L"TVPRO.xml"});
+        touch(tray_folder() + L"ovhtml.dll");
+        program_ = cleaning::get_program_files_folder() + "Corvane\\Tray\\CorvaneTray.exe";
+        ::CopyFileA(testing_support::windows_path(SUITE_TRAY_EXE).c_str(), program_.c_str(), FALSE);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        std::string command = "\"" + program_ + "\"";
+        ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &startup, &tray_));
+        ::CloseHandle(tray_.hThread);
+        ::Sleep(1000);
+    }
+    void TearDown() override {
+        ::TerminateProcess(tray_.hProcess, 1);
+        ::WaitForSingleObject(tray_.hProcess, 10000);
+        ::CloseHandle(tray_.hProcess);
+        testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"Software\\TVR Tests", view::bits32);
+        tray_remover_test::TearDown();
+    }
+
+    bool tray_ended() { return ::WaitForSingleObject(tray_.hProcess, 10000) == WAIT_OBJECT_0; }
+
+    std::string program_;
+    PROCESS_INFORMATION tray_{};
+    shortened_clock clock_;
+};
+
+TEST_F(running_tray, quits_on_request) {
+    testing_support::log_capture log;
+    suite::tray_remover(L"Corvane", L"Tray", L"TVPRO", L"CorvaneTray.exe").run();
+    EXPECT_TRUE(tray_ended());
+    EXPECT_EQ(count_lines(log, "Quiting Tray: " + program_), 1u);
+    EXPECT_EQ(count_lines(log, "Terminate running process: " + program_), 0u);
+    EXPECT_EQ(count_lines(log, "Process: " + program_ + " closed successfully"), 1u);
+    EXPECT_FALSE(fs::exists(tray_folder()));
+}
+
+TEST_F(running_tray, refusing_to_quit_is_ended_by_force) {
+    view_key(HKEY_LOCAL_MACHINE, L"Software\\TVR Tests\\Tray", view::bits32)
+        .set_number(L"RefuseQuit", 1);
+    testing_support::log_capture log;
+    suite::tray_remover(L"Corvane", L"Tray", L"TVPRO", L"CorvaneTray.exe").run();
+    EXPECT_TRUE(tray_ended());
+    EXPECT_EQ(count_lines(log, "Terminate running process: " + program_), 1u);
+    EXPECT_EQ(count_lines(log, "Process: " + program_ + " closed successfully"), 1u);
 }
 
 }  // namespace
