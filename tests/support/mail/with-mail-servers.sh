@@ -67,7 +67,7 @@ sed 's/^hosts:.*/hosts: files/' /etc/nsswitch.conf >"$work/nsswitch.conf"
 mount --bind "$work/nsswitch.conf" /etc/nsswitch.conf
 
 # aiosmtpd makes the Maildir (it must not exist yet).
-/usr/bin/python3 -m aiosmtpd -n -l 127.0.0.1:25 -c aiosmtpd.handlers.Mailbox "$work/maildir" \
+/usr/bin/python3 "$here/mailbox_server.py" "$work/maildir" 127.0.0.1 25 \
   >"$work/aiosmtpd.out" 2>&1 &
 pids+=($!)
 /usr/bin/python3 "$here/scripted_smtp_server.py" "$work" >"$work/scripted.out" 2>&1 &
