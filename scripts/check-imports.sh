@@ -31,6 +31,20 @@ allowed() {
   grep -v '^[[:space:]]*#' "$list" | awk 'NF >= 2 { print tolower($1), $2 }'
 }
 
+# The loader of Windows 2000 (NT 5.0) refuses an image that asks for a later
+# operating system or subsystem version.
+header_version() {
+  i686-w64-mingw32-objdump -p "$exe" | awk -v field="$1" '$1 == "Major" field { major = $2 }
+    $1 == "Minor" field { minor = $2 } END { print major "." minor }'
+}
+for field in OSystemVersion SubsystemVersion; do
+  version=$(header_version $field)
+  if ! awk -v v="$version" 'BEGIN { split(v, p, "."); exit !(p[1] < 5 || (p[1] == 5 && p[2] == 0)) }'; then
+    echo "check-imports: $exe asks for $field $version; Windows 2000 loads 5.0 at most" >&2
+    exit 1
+  fi
+done
+
 missing=$(comm -23 <(imports | sort -u) <(allowed | sort -u))
 count=$(imports | sort -u | wc -l)
 if [ -n "$missing" ]; then
@@ -40,4 +54,5 @@ if [ -n "$missing" ]; then
        "source that shows Windows 2000 exports it." >&2
   exit 1
 fi
-echo "check-imports: all $count imports of $(basename "$exe") exist on Windows 2000"
+echo "check-imports: all $count imports of $(basename "$exe") exist on Windows 2000;" \
+     "it asks for system $(header_version OSystemVersion), subsystem $(header_version SubsystemVersion)"
