@@ -1,0 +1,163 @@
+"""Checks of the machine library's own logic that need no Wine: the hive reader,
+the snapshot diff, the footprint classes, the packed GUIDs and the summary."""
+import os
+import pathlib
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
+
+from machine import footprint, installation, snapshot, summary  # noqa: E402
+
+HIVE = r'''WINE REGISTRY Version 2
+;; All keys relative to \\Machine
+
+#arch=win64
+
+[Software\\Corvane\\TVPRO\\Settings] 1700000000
+#time=1d9a0b0c0d0e0f0
+"Scans"=dword:00000003
+"Path"="C:\\Program Files\\Corvane"
+@="default"
+"Quote \"inside\""="x"
+
+[Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs] 1700000000
+"C:\\Program Files (x86)\\Corvane\\Tray\\ovhtml.dll"=dword:00000003
+"C:\\Other\\Shared.dll"=dword:00000001
+"Blob"=hex:00,01,02,\
+  03,04
+
+[System\\CurrentControlSet\\Services\\Pellane 2] 1700000000
+#link
+"ImagePath"=str(2):"C:\\Tools\\Pellane2.exe"
+'''
+
+
+def state(registry=None, files=None):
+    return {"registry": registry or {}, "files": files or {}, "wow64": True}
+
+
+class hive_reader(unittest.TestCase):
+    def setUp(self):
+        folder = tempfile.mkdtemp()
+        self.path = os.path.join(folder, "system.reg")
+        pathlib.Path(self.path).write_text(HIVE)
+        self.keys = snapshot.read_hive(self.path, "HKEY_LOCAL_MACHINE")
+
+    def test_values_with_escapes_and_defaults(self):
+        settings = self.keys[r"HKEY_LOCAL_MACHINE\Software\Corvane\TVPRO\Settings"]
+        self.assertEqual(settings["Scans"], "dword:00000003")
+        self.assertEqual(settings[""], '"default"')
+        self.assertIn('Quote "inside"', settings)
+        self.assertNotIn("#time", str(settings))
+
+    def test_continued_lines_are_joined(self):
+        shared = self.keys[r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDLLs"]
+        self.assertEqual(shared["Blob"], "hex:00,01,02,03,04")
+        self.assertEqual(shared[r"C:\Program Files (x86)\Corvane\Tray\ovhtml.dll"], "dword:00000003")
+
+    def test_parents_without_values_are_keys(self):
+        # Otherwise removing the last subkey would look like a key appearing.
+        self.assertEqual(self.keys[r"HKEY_LOCAL_MACHINE\Software\Corvane"], {})
+        self.assertIn(r"HKEY_LOCAL_MACHINE\Software", self.keys)
+        self.assertNotIn("HKEY_LOCAL_MACHINE", self.keys)
+
+
+class differences(unittest.TestCase):
+    def test_keys_values_and_files_compared_without_case(self):
+        before = state({r"HKLM\A": {"x": "1", "y": "2"}, r"HKLM\Gone": {}},
+                       {"Program Files/Corvane": ["folder", 0], "a.txt": ["file", 3]})
+        after = state({r"hklm\a": {"X": "1", "y": "3", "z": "4"}, r"HKLM\New": {}},
+                      {"program files/corvane": ["folder", 0], "a.txt": ["file", 4]})
+        seen = {(c.kind, c.what, c.where, c.name) for c in snapshot.diff(before, after)}
+        self.assertEqual(seen, {("key", "removed", r"HKLM\Gone", None),
+                                ("key", "added", r"HKLM\New", None),
+                                ("value", "changed", r"HKLM\A", "y"),
+                                ("value", "added", r"HKLM\A", "z"),
+                                ("file", "changed", "a.txt", None)})
+
+    def test_identical_snapshots_have_no_changes(self):
+        one = state({r"HKLM\A": {"x": "1"}}, {"a": ["file", 1]})
+        self.assertEqual(snapshot.diff(one, one), [])
+
+
+class footprint_classes(unittest.TestCase):
+    def check(self, kind, where, expected, name=None):
+        got = footprint.classify(snapshot.change(kind, "removed", where, name))
+        self.assertEqual(got, expected, where)
+
+    def test_product_and_suite_keys_in_either_view(self):
+        for where in (r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Corvane\TVPRO",
+                      r"HKEY_LOCAL_MACHINE\Software\Pellane Suite\Tools",
+                      r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\tarvello",
+                      r"HKEY_CURRENT_USER\Software\Corvane",
+                      r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Pellane 2",
+                      r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+                      "\\" + installation.PRODUCT_KEY,
+                      r"HKEY_LOCAL_MACHINE\Software\Classes\Installer\UpgradeCodes"
+                      "\\" + installation.pack_guid(installation.UPGRADE_CODE)):
+            self.check("key", where, "footprint")
+
+    def test_neighbours_are_outside(self):
+        for where in (r"HKEY_LOCAL_MACHINE\Software\Corvane Other",
+                      r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall",
+                      r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+                      r"\{33333333-AAAA-4000-8000-000000000003}",
+                      r"HKEY_LOCAL_MACHINE\Software\Classes\Installer\Products\0123",
+                      r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Pellane 22"):
+            self.check("key", where, "outside")
+        shared = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDLLs"
+        self.check("value", shared, "outside", r"C:\Other\Shared.dll")
+        self.check("value", shared, "footprint", r"C:\Program Files\Corvane\Tray\ovhtml.dll")
+        run = r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Run"
+        self.check("value", run, "footprint", "PellaneTray")
+        self.check("value", run, "outside", "Other App")
+
+    def test_files(self):
+        self.check("file", "Program Files (x86)/Corvane/Tarvello/Tarvello.dll", "footprint")
+        self.check("file", "Program Files/Common Files/Pellane Suite", "footprint")
+        self.check("file", "users/root/AppData/Local/VirtualStore/ProgramData/Corvane", "footprint")
+        self.check("file", "users/root/Temp/TVRemover.log.txt", "log")
+        self.check("file", "Program Files/Corvane Labs/app.exe", "outside")
+        self.check("file", "users/root/Desktop/Other.lnk", "outside")
+        self.check("file", "ProgramData/{0C0C0C0C-1111-4222-8333-444444444444}", "outside")
+        self.check("file", "windows/temp/x.tmp", "wine")
+
+
+class packed_guids(unittest.TestCase):
+    def test_known_code(self):
+        self.assertEqual(installation.pack_guid("{5E0A91C4-7B2D-4F83-9C16-2D8B4E7A03F5}"),
+                         "4C19A0E5D2B738F4C961D2B8E4A7305F")
+
+    def test_lower_case_input(self):
+        self.assertEqual(installation.pack_guid("{5e0a91c4-7b2d-4f83-9c16-2d8b4e7a03f5}"),
+                         "4C19A0E5D2B738F4C961D2B8E4A7305F")
+
+
+class summary_lines(unittest.TestCase):
+    def test_removed_tree_is_one_line_and_outside_changes_are_named(self):
+        before = state({r"HKEY_LOCAL_MACHINE\Software\Corvane": {},
+                        r"HKEY_LOCAL_MACHINE\Software\Corvane\TVPRO": {"a": "1"},
+                        r"HKEY_LOCAL_MACHINE\Software\Other": {"b": "1"}},
+                       {"Program Files/Corvane": ["folder", 0],
+                        "Program Files/Corvane/Tarvello": ["folder", 0],
+                        "Program Files/Corvane/Tarvello/a.dll": ["file", 1],
+                        "Program Files/Corvane/Tray": ["folder", 0],
+                        "Program Files/Corvane/Tray/CorvaneTray.exe": ["file", 1]})
+        after = state({r"HKEY_LOCAL_MACHINE\Software\Corvane": {},
+                       r"HKEY_LOCAL_MACHINE\Software\Other": {}},
+                      {"Program Files/Corvane": ["folder", 0],
+                       "Program Files/Corvane/Tray": ["folder", 0],
+                       "Program Files/Corvane/Tray/CorvaneTray.exe": ["file", 1]})
+        text = "\n".join(summary.lines(before, after, snapshot.diff(before, after)))
+        self.assertIn(r"key    HKLM\Software\Corvane\TVPRO", text)
+        self.assertIn(r"files  C:\Program Files\Corvane\Tarvello (1 entries inside)", text)
+        self.assertNotIn(r"a.dll", text)
+        self.assertRegex(text, r"files  C:\\Program Files\\Corvane\s+holds suite pieces")
+        self.assertIn("the suite tray", text)
+        self.assertIn(r"removed value HKEY_LOCAL_MACHINE\Software\Other  [b]", text)
+
+
+if __name__ == "__main__":
+    unittest.main()

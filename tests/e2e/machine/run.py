@@ -1,0 +1,66 @@
+"""Runs TVRemover.exe on the machine and reads what it wrote."""
+import os
+import pathlib
+import re
+import subprocess
+import tempfile
+import time
+
+from . import wine as w
+
+BANNER = "Tarvello Remover version 1.0.6.4"
+COMPLETED = BANNER + " completed OK."
+LOG_NAME = "TVRemover.log.txt"
+STAMP = re.compile(r"^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} [# +!>@]  ")
+
+
+def entries(text):
+    """The log entries of a log or console text, time stamps dropped; a line
+    without a stamp continues the entry before it."""
+    out = []
+    for line in text.replace("\r\n", "\n").split("\n"):
+        if STAMP.match(line):
+            out.append(line[23:])
+        elif out:
+            out[-1] += "\n" + line
+    return out
+
+
+class result:
+    def __init__(self, code, console, folder, seconds):
+        self.code = code
+        self.console = console
+        self.folder = pathlib.Path(folder)
+        self.seconds = seconds
+        path = self.folder / LOG_NAME
+        self.log_text = path.read_bytes().decode("utf-8", errors="replace") if path.is_file() else ""
+        self.lines = entries(self.log_text.lstrip("\ufeff"))
+
+    def completed(self):
+        return COMPLETED in self.lines
+
+    def has(self, line):
+        return line in self.lines
+
+    def starting(self, text):
+        return [line for line in self.lines if line.startswith(text)]
+
+
+def tool(exe, folder=None, timeout=900, answer_no_box=True):
+    """Runs the tool in `folder` (a fresh temporary folder by default), with no
+    display so the offer to send the log fails at once and is not waited for
+    (keep answer_no_box=True unless a helper answers the boxes)."""
+    folder = folder or tempfile.mkdtemp(prefix="tvremover-run-")
+    env = dict(os.environ)
+    if answer_no_box:
+        env.pop("DISPLAY", None)
+    started = time.time()
+    done = subprocess.run(["wine", str(pathlib.Path(exe).resolve())], cwd=folder, env=env,
+                          stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+    console = done.stdout.decode("cp437", errors="replace")
+    return result(done.returncode, console, folder, time.time() - started)
+
+
+def temp_log():
+    """The log file in the temporary folder of the prefix's user."""
+    return w.unix(w.echo("TEMP")) / LOG_NAME
