@@ -3,6 +3,7 @@
 
 #include "cleaning/external_commands.h"
 #include "cleaning/owned_handle.h"
+#include "cleaning/program_wait.h"
 #include "support/log/log.h"
 
 namespace cleaning {
@@ -18,14 +19,20 @@ int last_error() {
 }
 
 int exit_code_of_ended(const owned_handle& process) {
-    switch (::WaitForSingleObject(process.get(), INFINITE)) {
-        case WAIT_OBJECT_0:
+    switch (wait_for_program_end(process.get(), program_time_limit_ms)) {
+        case program_end::ended:
             break;
-        case WAIT_ABANDONED:
-            info("WaitForSingleObject returned WAIT_ABANDONED");
+        case program_end::ended_by_force:
+            // Counted as a failure, so that the caller falls back to ending the
+            // program's processes and removing its service by force.
+            info("The program did not end within %u seconds and was terminated",
+                 static_cast<unsigned>(program_time_limit_ms / 1000));
             return not_run;
-        default:
-            info("WaitForSingleObject failed. Error: %d", last_error());
+        case program_end::wait_failed:
+            if (::GetLastError() == WAIT_ABANDONED)
+                info("WaitForSingleObject returned WAIT_ABANDONED");
+            else
+                info("WaitForSingleObject failed. Error: %d", last_error());
             return not_run;
     }
     DWORD exit_code = 0;

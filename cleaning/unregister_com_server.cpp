@@ -3,16 +3,22 @@
 
 #include "cleaning/external_commands.h"
 #include "cleaning/owned_handle.h"
+#include "cleaning/program_wait.h"
 #include "support/log/log.h"
 
 namespace cleaning {
 
 namespace {
 
-// -1 when the program cannot be waited for or will not tell its exit code.
-int wait_for_exit_code(const owned_handle& process) {
+// -1 when the program cannot be waited for or will not tell its exit code; a
+// server whose unregistration hangs is ended and counts as such.
+int wait_for_exit_code(const owned_handle& process, const std::string& dll_path) {
     DWORD exit_code = 0;
-    if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0)
+    program_end end = wait_for_program_end(process.get(), program_time_limit_ms);
+    if (end == program_end::ended_by_force)
+        replay::log::info("Regsvr32 for %s did not end within %u seconds and was terminated",
+                          dll_path.c_str(), static_cast<unsigned>(program_time_limit_ms / 1000));
+    if (end != program_end::ended)
         return -1;
     if (!::GetExitCodeProcess(process.get(), &exit_code))
         return -1;
@@ -36,7 +42,7 @@ void unregister_com_server(const std::string& dll_path) {
         return;
     }
     owned_handle process(run.hProcess);
-    const int exit_code = wait_for_exit_code(process);
+    const int exit_code = wait_for_exit_code(process, dll_path);
     replay::log::info("Regsvr32 for %s completed (exit code: %d)", dll_path.c_str(), exit_code);
 }
 
