@@ -11,12 +11,24 @@
 
 namespace cleaning {
 
+namespace {
+
+// A path read from outside data may hold a zero character (a registry text
+// stored with its terminator twice, say). The system stops reading the name at
+// the zero, so the call would act on a shorter path than the one checked and
+// logged: a parent folder, or another file altogether.
+bool holds_zero(const std::string& path) {
+    return path.find('\0') != std::string::npos;
+}
+
+}  // namespace
+
 bool remove_file(const std::string& file) {
-    DWORD error = 0;
+    DWORD error = holds_zero(file) ? ERROR_INVALID_NAME : 0;
     try {
         // Under Wine a Unix symbolic link looks like a plain file, and deleting it
         // would delete the file it points to.
-        if (is_unremovable_link(wide_path(file)))
+        if (error == 0 && is_unremovable_link(wide_path(file)))
             error = ERROR_CANT_RESOLVE_FILENAME;
     } catch (const std::exception&) {
         // A name that cannot be converted cannot be examined; DeleteFile decides.
@@ -34,13 +46,15 @@ bool remove_file(const std::string& file) {
 
 bool remove_folder(const std::string& folder) {
     try {
-        if (!boost::filesystem::exists(fs_path(folder))) {
-            replay::log::info("Folder to remove '%s' does NOT EXIST !", folder.c_str());
-            return false;
-        }
-        if (remove_tree(wide_path(folder)) != 0) {
-            replay::log::info(". Folder '%s' was removed", folder.c_str());
-            return true;
+        if (!holds_zero(folder)) {
+            if (!boost::filesystem::exists(fs_path(folder))) {
+                replay::log::info("Folder to remove '%s' does NOT EXIST !", folder.c_str());
+                return false;
+            }
+            if (remove_tree(wide_path(folder)) != 0) {
+                replay::log::info(". Folder '%s' was removed", folder.c_str());
+                return true;
+            }
         }
     } catch (const std::exception& failure) {
         replay::log::report_exception(failure.what());
@@ -53,7 +67,10 @@ bool remove_folder(const std::string& folder) {
 void remove_empty_folder(const std::string& folder) {
     try {
         boost::filesystem::path path = fs_path(folder);
-        if (!boost::filesystem::exists(path)) {
+        if (holds_zero(folder)) {
+            replay::log::info("Failed to remove empty folder '%s', GetLastError()=%u !",
+                              folder.c_str(), static_cast<unsigned>(ERROR_INVALID_NAME));
+        } else if (!boost::filesystem::exists(path)) {
             replay::log::info("Folder to remove '%s' does NOT EXIST !", folder.c_str());
         } else if (boost::filesystem::is_empty(path)) {
             // Under Wine, removing a link to an empty folder removes that folder.

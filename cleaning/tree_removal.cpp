@@ -160,16 +160,11 @@ entry_facts examine(const std::wstring& path, DWORD attributes, const std::wstri
 class tree_remover {
 public:
     uintmax_t remove(const std::wstring& root) {
-        std::wstring path = full_path(root);
-        DWORD attributes = ::GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            DWORD code = ::GetLastError();
-            if (is_not_found(code))
-                return 0;
-            failed(path, code);
-        } else {
-            remove_entry(path, attributes, expected_object_name(path));
-        }
+        // The system would stop reading the name at a zero and remove a parent.
+        if (root.find(L'\0') != std::wstring::npos)
+            failed(root, ERROR_INVALID_NAME);
+        else
+            remove_root(full_path(root));
         if (first_error_ != 0) {
             ::SetLastError(first_error_);
             throw boost::filesystem::filesystem_error(
@@ -181,6 +176,17 @@ public:
     }
 
 private:
+    void remove_root(const std::wstring& path) {
+        DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            DWORD code = ::GetLastError();
+            if (!is_not_found(code))
+                failed(path, code);
+        } else {
+            remove_entry(path, attributes, expected_object_name(path));
+        }
+    }
+
     void remove_entry(const std::wstring& path, DWORD attributes, const std::wstring& expected) {
         entry_facts facts = examine(path, attributes, expected);
         switch (facts.kind) {
