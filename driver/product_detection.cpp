@@ -1,5 +1,7 @@
 #include "driver/product_detection.h"
 
+#include <algorithm>
+
 #include "cleaning/product_info.h"
 #include "cleaning/special_folders.h"
 #include "driver/stages.h"
@@ -28,8 +30,21 @@ void settle_product_version(cleaning::product_cleaner& context) {
     context.version = assumed_version;
 }
 
+bool is_full_path(const std::string& path) {
+    const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/') &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    const bool network = path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+    return drive || network;
+}
+
 std::string complete_install_dir(std::string install_dir, const std::string& program_files) {
-    if (install_dir.empty())
+    // A text stored with its terminator twice reads with a zero at its end; what
+    // follows a zero is not part of the name the system would see.
+    install_dir.erase(std::min(install_dir.find('\0'), install_dir.size()));
+    // A relative InstallLocation ("Tarvello", "..\Apps", "C:Apps", "\Apps") would
+    // be resolved against whatever folder the tool was started in, and the stages
+    // would delete folders there; it says nothing about where the product is.
+    if (install_dir.empty() || !is_full_path(install_dir))
         return program_files + "Corvane\\" + product_folder;
     // An InstallLocation written without its final backslash would otherwise get
     // the product folder glued to its last name ("CorvaneTarvello\").
@@ -43,8 +58,19 @@ std::string complete_install_dir(std::string install_dir, const std::string& pro
 void detect_product(cleaning::product_cleaner& context) {
     cleaning::find_product_info(context);
     settle_product_version(context);
+    std::string::size_type zero = context.install_dir.find('\0');
+    if (zero != std::string::npos) {
+        replay::log::info(
+            "ATTENTION: installation directory '%s' holds a zero character, the rest is not used !",
+            context.install_dir.c_str());
+        context.install_dir.erase(zero);
+    }
+    if (!context.install_dir.empty() && !is_full_path(context.install_dir))
+        replay::log::info(
+            "ATTENTION: installation directory '%s' is not a full path, it is not used !",
+            context.install_dir.c_str());
     std::string program_files =
-        context.install_dir.empty() ? cleaning::get_program_files_folder() : std::string();
+        is_full_path(context.install_dir) ? std::string() : cleaning::get_program_files_folder();
     context.install_dir = complete_install_dir(context.install_dir, program_files);
     replay::log::info("Tarvello directory: %s", context.install_dir.c_str());
     replay::log::info("");

@@ -14,8 +14,13 @@ constexpr int assumed_version = 14022;
 // Logs the detected version, or that none was found and the assumed one is used.
 void settle_product_version(cleaning::product_cleaner& context);
 
+// True for "X:\..." (either slash) and "\\server\...": a path that names the same
+// folder whatever the current folder and drive are.
+bool is_full_path(const std::string& path);
+
 // The folder the stages clean: `install_dir` as found, ending in "Tarvello\"
-// (case-sensitive), or the default folder under `program_files` when none was found.
+// (case-sensitive), or the default folder under `program_files` when none was found
+// or the one found is not a full path.
 std::string complete_install_dir(std::string install_dir, const std::string& program_files);
 
 }  // namespace driver

@@ -58,3 +58,40 @@ TEST(ProductVersion, UnknownOrUnreadableVersionIsAssumedCurrent) {
 }
 
 }  // namespace
+
+namespace {
+
+// An InstallLocation that is not a full path would make the stages delete
+// folders below whatever folder the tool was started in.
+TEST(InstallDir, RelativeFolderIsReplacedByTheDefaultOne) {
+    for (const char* relative :
+         {"Tarvello\\", "Tarvello", "..\\..\\Apps\\", "C:Apps\\", "\\Apps\\", ".", "C:"}) {
+        EXPECT_EQ("C:\\Program Files\\Corvane\\Tarvello\\",
+                  complete_install_dir(relative, program_files))
+            << relative;
+        EXPECT_FALSE(driver::is_full_path(relative)) << relative;
+    }
+}
+
+TEST(InstallDir, DriveRootsAndNetworkFoldersAreFullPaths) {
+    EXPECT_EQ("C:\\Tarvello\\", complete_install_dir("C:\\", program_files));
+    EXPECT_EQ("d:/Apps/Tarvello\\", complete_install_dir("d:/Apps/Tarvello", program_files));
+    EXPECT_EQ("\\\\server\\share\\Tarvello\\",
+              complete_install_dir("\\\\server\\share", program_files));
+    EXPECT_FALSE(driver::is_full_path("1:\\Apps"));
+}
+
+}  // namespace
+
+namespace {
+
+// "C:\Windows\" followed by a zero: the system reads every path built on it as a
+// path below the Windows folder itself, whatever the text after the zero says.
+TEST(InstallDir, TextAfterAZeroIsDropped) {
+    const std::string stored("X:\\Apps\\Corvane\\\0\0", 17);
+    EXPECT_EQ("X:\\Apps\\Corvane\\Tarvello\\", complete_install_dir(stored, program_files));
+    EXPECT_EQ("C:\\Program Files\\Corvane\\Tarvello\\",
+              complete_install_dir(std::string("\0C:\\Windows\\", 12), program_files));
+}
+
+}  // namespace
