@@ -1,7 +1,9 @@
 // Stands in for the newer suite tools "Pellane2.exe". Without arguments it runs
 // as the own-process service "Pellane 2" and stops when told; "/UnregServer"
 // deletes that service and ends with 0, or, when the DWORD value "UnregFails"
-// of HKLM\Software\TVR Tests\Tools is 1, leaves it and ends with 5.
+// of HKLM\Software\TVR Tests\Tools is 1, leaves it and ends with 5. When the
+// DWORD value "StopStuck" there is 1, the service answers a stop request with
+// stop-pending and never stops.
 #include <windows.h>
 
 #include <cstring>
@@ -19,9 +21,31 @@ void report(DWORD state) {
     ::SetServiceStatus(status_handle, &status);
 }
 
+bool tools_setting(const char* name) {
+    HKEY settings = nullptr;
+    DWORD value = 0;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\TVR Tests\\Tools", 0, KEY_READ, &settings) ==
+        ERROR_SUCCESS) {
+        DWORD size = sizeof(value);
+        ::RegQueryValueExA(settings, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                           &size);
+        ::RegCloseKey(settings);
+    }
+    return value == 1;
+}
+
 void WINAPI handle_control(DWORD control) {
-    if (control == SERVICE_CONTROL_STOP)
-        ::SetEvent(stop_event);
+    if (control != SERVICE_CONTROL_STOP)
+        return;
+    if (tools_setting("StopStuck")) {
+        SERVICE_STATUS status{};
+        status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+        status.dwCurrentState = SERVICE_STOP_PENDING;
+        status.dwWaitHint = 60000;
+        ::SetServiceStatus(status_handle, &status);
+        return;
+    }
+    ::SetEvent(stop_event);
 }
 
 void WINAPI service_main(DWORD, char** argv) {
