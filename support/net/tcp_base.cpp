@@ -4,6 +4,7 @@
 
 #include "support/net/address.h"
 #include "support/net/error_mapping.h"
+#include "support/net/read_line.h"
 
 namespace replay {
 namespace internet {
@@ -33,8 +34,7 @@ void base::write_text(const std::string& text) {
 }
 
 void base::read_line(std::string& line) {
-    while (!input_queue_.take_line(line))
-        fill();
+    transport::read_line(input_queue_, [this] { fill(); }, line);
 }
 
 }  // namespace tcp

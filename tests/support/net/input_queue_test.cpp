@@ -1,7 +1,9 @@
 #include "support/net/input_queue.h"
+#include "support/net/read_line.h"
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -93,6 +95,28 @@ TEST(InputQueue, LongUnterminatedInputIsKeptWhole) {
     ASSERT_TRUE(queue.take_line(line));
     EXPECT_EQ(100000u, line.size());
     EXPECT_TRUE(queue.empty());
+}
+
+// The transport's read loop: receives until a line is complete; a receive that
+// fails reaches the caller, and the bytes already queued wait for the next read.
+TEST(ReadLine, ReceivesUntilALineIsCompleteAndPassesFailuresOn) {
+    input_queue queue;
+    std::vector<std::string> chunks{"25", "0 O", "K\r", "\n221"};
+    std::size_t receives = 0;
+    auto fill = [&] {
+        if (receives == chunks.size())
+            throw std::runtime_error("closed");
+        queue.append(chunks[receives].data(), chunks[receives].size());
+        ++receives;
+    };
+    std::string line;
+    replay::internet::transport::read_line(queue, fill, line);
+    EXPECT_EQ("250 OK", line);
+    EXPECT_EQ(3u, receives);  // the LF that completes the line end is not waited for
+    EXPECT_THROW(replay::internet::transport::read_line(queue, fill, line), std::runtime_error);
+    chunks.push_back(" Bye\r\n");
+    replay::internet::transport::read_line(queue, fill, line);
+    EXPECT_EQ("221 Bye", line);
 }
 
 }  // namespace
