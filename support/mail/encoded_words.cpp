@@ -14,13 +14,22 @@ namespace {
 
 constexpr int latin1_bytes = -1;
 
-// The end of a field of an encoded word: the next "?", or npos when a blank or
-// the end of the text comes first.
+// Only printable ASCII stands inside an encoded word. A charset taken from a word
+// is written back into headers, where a line end or a control character would
+// break the header line.
+bool fits_in_word(char c) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return byte > ' ' && byte < 127;
+}
+
+// The end of a field of an encoded word: the next "?", or npos when a blank,
+// another character that cannot stand in a word, or the end of the text comes
+// first.
 size_t field_end(const std::string& text, size_t from) {
     for (size_t i = from; i < text.size(); ++i) {
         if (text[i] == '?')
             return i;
-        if (is_blank(text[i]))
+        if (!fits_in_word(text[i]))
             break;
     }
     return std::string::npos;

@@ -11,7 +11,8 @@ namespace message2 {
 namespace encoded_words {
 
 // The length of the encoded word that starts at `at`, or 0 when none starts there.
-// Charset and data must be free of blanks and "?", the letter Q or B (any case).
+// Charset and data must be printable ASCII without blanks or "?", the letter Q or
+// B (any case).
 size_t length_at(const std::string& text, size_t at);
 
 // Header text as wide text. Words are split at blank runs; an encoded word is

@@ -14,12 +14,16 @@ namespace header_type {
 
 namespace {
 
-bool is_plain_ascii(const std::wstring& text) {
+// Text goes out unencoded only when a reader gets the same text back: printable
+// ASCII or tabs, and nothing that reads as the start of an encoded word. A line
+// end or another control character would break the header line or its reader.
+bool writable_as_is(const std::wstring& text) {
     for (wchar_t c : text) {
-        if (static_cast<unsigned long>(c) >= 128)
+        const unsigned long code = static_cast<unsigned long>(c);
+        if (code >= 127 || (code < 32 && c != L'\t'))
             return false;
     }
-    return true;
+    return text.find(L"=?") == std::wstring::npos;
 }
 
 std::string ascii_bytes(const std::wstring& text) {
@@ -31,7 +35,7 @@ std::string ascii_bytes(const std::wstring& text) {
 // encoded words whole.
 std::string quoted_parameter_value(const generic_value_type& type, const std::wstring& value) {
     std::string written = encode_header_value(type, value);
-    if (!is_plain_ascii(value))
+    if (!writable_as_is(value))
         return "\"" + written + "\"";
     std::string escaped;
     for (char c : written) {
@@ -110,7 +114,7 @@ const std::wstring* parametized_value_type::find_parameter(const std::string& na
 }
 
 std::string encode_header_value(const generic_value_type& type, const std::wstring& text) {
-    if (is_plain_ascii(text))
+    if (writable_as_is(text))
         return ascii_bytes(text);
 
     const std::string& charset = type.charset();

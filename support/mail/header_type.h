@@ -73,9 +73,11 @@ private:
     std::vector<parameter> parameters_;
 };
 
-// Text as it is to appear in a header: unchanged when it is plain ASCII, otherwise
-// one RFC 2047 encoded word in the value type's charset, base64 ("B") when that is
-// strictly shorter, else quoted-printable ("Q"). No folding. A character the
+// Text as it is to appear in a header: unchanged when it is printable ASCII (tabs
+// allowed) holding no "=?", otherwise one RFC 2047 encoded word in the value
+// type's charset, base64 ("B") when that is strictly shorter, else
+// quoted-printable ("Q"); so line ends never reach the header line, and text that
+// looks like an encoded word reads back as itself. No folding. A character the
 // charset lacks raises unmappable_character.
 std::string encode_header_value(const generic_value_type& type, const std::wstring& text);
 

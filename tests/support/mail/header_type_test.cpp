@@ -42,6 +42,35 @@ TEST(EncodeHeaderValue, CharacterMissingFromTheCharsetRaises) {
     EXPECT_THROW(encoded(L"\u0100"), replay::unicode::unmappable_character);
 }
 
+// Line ends must never reach a header line, and text that merely looks like an
+// encoded word must not be decoded by the reader: both go out as encoded words.
+TEST(EncodeHeaderValue, ControlsAndWordLookalikesAreEncoded) {
+    EXPECT_EQ("a\tb", encoded(L"a\tb"));
+    for (const std::wstring text :
+         {L"log\r\nBcc: someone@example.com", L"=?utf-8?Q?a?=", L"bell\a", L"del\x7f"}) {
+        const std::string written = encoded(text);
+        EXPECT_EQ(0u, written.rfind("=?iso-8859-1?", 0)) << written;
+        EXPECT_EQ(std::string::npos, written.find_first_of("\r\n")) << written;
+        unstructured_value_type read(converter());
+        read.parse(written);
+        EXPECT_EQ(text, read.text()) << written;
+    }
+}
+
+// A charset name is copied from a parsed word into what is written later, so a
+// word holding a control character is no word at all.
+TEST(UnstructuredValue, WordsHoldingControlsStayText) {
+    unstructured_value_type value(converter());
+    value.parse("=?a\nb?Q?c?= =?utf-8?Q?d\re?=");
+    EXPECT_EQ(L"=?a\nb?Q?c?= =?utf-8?Q?d\re?=", value.text());
+    EXPECT_EQ("iso-8859-1", value.charset());
+
+    parametized_value_type type(converter());
+    type.parse("\xe6; name==?x\r\nBcc: y?B?QQ==?=");
+    EXPECT_EQ("iso-8859-1", type.charset());
+    EXPECT_EQ(std::string::npos, type.serialize().find_first_of("\r\n")) << type.serialize();
+}
+
 TEST(UnstructuredValue, ParseDecodesWordsAndKeepsBlanks) {
     unstructured_value_type value(converter());
     value.parse("Re:  =?utf-8?q?caf=C3=A9_au?=   =?UTF-8?b?bGFpdA==?=  done ");
