@@ -9,6 +9,7 @@ packages=(
   libboost1.74-dev libgtest-dev googletest libbenchmark-dev
   python3-aiosmtpd postfix curl iproute2 util-linux dpkg-dev
   clang-format
+  clang-14 libclang-rt-14-dev
 )
 
 

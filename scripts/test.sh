@@ -12,6 +12,8 @@ status=0
 run() { echo "== $*"; "$@" || status=1; }
 run scripts/check-imports.sh build/release/driver/TVRemover.exe
 run ctest --test-dir build/native --output-on-failure
+# A short pass of every fuzz target over its seed corpus (about a minute in all).
+run scripts/fuzz.sh "${TVR_FUZZ_SECONDS:-6}"
 
 # The two prefixes are independent machines, so their unit runs overlap; each
 # run's output is shown whole once both are done.
