@@ -5,7 +5,8 @@
 
 CASE is one of:
   fresh             a machine without the product: the whole run, exit code 0
-  too_old           a Windows NT 4 machine: refusal box, exit code 1
+  too_old           a Windows NT 4 machine with the product installed: refusal
+                    box, exit code 1, nothing on the machine changed
   log_not_writable  the log beside the tool cannot be created: one box, the run
                     goes on, and the end is a 3-second pause
 
@@ -13,11 +14,16 @@ Run it through scripts/with-prefix.sh, which makes the throw-away prefix.
 """
 import argparse
 import os
+import pathlib
 import re
 import subprocess
 import sys
 import tempfile
 import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+from machine import footprint, installation, snapshot  # noqa: E402
 
 BANNER = "Tarvello Remover version 1.0.6.4"
 SEPARATOR = "=" * 50
@@ -206,9 +212,14 @@ def case_fresh(args, folder):
 
 
 def case_too_old(args, folder):
+    # An installed product, so that a refusal that touched anything would show.
+    installation.installation([], suite=False).seed()
+    before = snapshot.take()
     tool = start_tool(args.exe, folder)
     text = answer_box(args.answer_box, BANNER, 1)
     code, stdout = finish(tool)
+    for change in snapshot.diff(before, snapshot.take(restart=False)):
+        check(footprint.classify(change) in ("log", "wine"), "the refused run changed %r" % change)
     message = "This program can be launched on Windows 2000 or higher. Exiting ..."
     check(text == message, "box text %r" % text)
     check(code == 1, "exit code %d, expected 1" % code)

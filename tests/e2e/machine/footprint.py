@@ -51,11 +51,10 @@ _FILES = [re.compile(p) for p in (
     r"^users/[^/]+/appdata/local/virtualstore/programdata/corvane(/|$)",
     r"/start menu/programs/corvane(/|$)",
     r"^users/[^/]+/desktop/tarvello\.lnk$",
-    # The seeded desktop folder replaces Wine's link to the Unix home folder.
-    r"^users/[^/]+/desktop$",
 )]
 _LOG = re.compile(r"(^|/)tvremover\.log\.txt$")
-_TEST_FILES = re.compile(r"^tvr tests(/|$)")
+# The seeded desktop folder replaces Wine's link to the Unix home folder.
+_TEST_FILES = re.compile(r"^(tvr tests(/|$)|users/[^/]+/desktop$)")
 _WINE_FILES = [re.compile(p) for p in (
     r"^windows/temp(/|$)",
     r"^users/[^/]+/temp(/|$)",

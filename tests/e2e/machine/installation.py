@@ -13,6 +13,9 @@ The switches give the states the removal has to cope with:
   install_location   False: the Uninstall entry has no InstallLocation value
   damaged_config     True: the 3.1.x "product.cfg" holds bytes no one can unseal
   suite              False: no suite pieces at all (no tray, no tools, no 3.1.x)
+  tools              the newer suite tools ("Pellane 2" service, dependent-products
+                     list); by default only with a product of that generation
+                     (1.4.16 or later, or none), older ones carry their tools inside
   second_profile     True: a second user profile with its own copies
 
 Names of everything seeded are class constants, so a footprint (footprint.py)
@@ -96,7 +99,7 @@ class places:
 class installation:
     def __init__(self, programs, version="1.4.22", other_products=False, product_files=True,
                  product_registry=True, install_location=True, damaged_config=False, suite=True,
-                 second_profile=True):
+                 second_profile=True, tools=None):
         self.programs = {pathlib.Path(p).name: pathlib.Path(p) for p in programs}
         missing = [name for name in PROGRAMS if suite and name not in self.programs]
         if missing:
@@ -109,6 +112,8 @@ class installation:
         self.damaged_config = damaged_config
         self.suite = suite
         self.second_profile = second_profile
+        newer = version is None or tuple(map(int, version.split("."))) >= (1, 4, 16)
+        self.tools = suite and (newer if tools is None else tools)
         self.places = places()
         self.tray_process = None
 
@@ -214,13 +219,14 @@ class installation:
     def _seed_suite(self):
         p = self.places
         others = self.other_products
+        counters = dict(p.counters)
+        if not self.tools:
+            del counters["tools"]
         w.import_keys([
             (r"HKEY_LOCAL_MACHINE\Software\Corvane\HostTag", {"Tag": "1"}),
             (r"HKEY_LOCAL_MACHINE\Software\Corvane\Tray", {"Skin": "blue"}),
-            (r"HKEY_LOCAL_MACHINE\Software\Pellane Suite\Tools\Dependent Products",
-             dict({"Tarvello": "1"}, **({"Other": "1"} if others else {}))),
             (RUN, {"PellaneTray": p.tray + r"\CorvaneTray.exe"}),
-            (SHARED_DLLS, {path: 3 for path in p.counters.values()}),
+            (SHARED_DLLS, {path: 3 for path in counters.values()}),
         ], w.tool_view())
         w.import_keys([(USER_DATA + r"\Components" + "\\" + pack_guid(LAUNCHER_COMPONENT),
                         {pack_guid(SUITE_PRODUCT_CODE): p.counters["launcher"]}),
@@ -242,7 +248,15 @@ class installation:
         self.touch(p.tray + r"\HTML\gfx\Icon_PLTRAY-UPD-TVPRO.png")
         for name in ["pltray.xml", "TVPRO.xml"] + (["nbpro.xml"] if others else []):
             self.touch(p.program_data + r"\Corvane\Tray\Configurations" + "\\" + name)
-        # The newer tools, installed as the "Pellane 2" service.
+        if self.tools:
+            self._seed_tools()
+
+    def _seed_tools(self):
+        """The newer tools, installed as the "Pellane 2" service."""
+        p = self.places
+        w.import_keys([(r"HKEY_LOCAL_MACHINE\Software\Pellane Suite\Tools\Dependent Products",
+                        dict({"Tarvello": "1"}, **({"Other": "1"} if self.other_products else {})))],
+                      w.tool_view())
         self.place("Pellane2.exe", p.tools)
         self.touch(p.tools + r"\Pellane ToolsPS.dll")
         created = w.wine("sc", "create", "Pellane 2", "binPath=", p.tools + r"\Pellane2.exe")

@@ -5,6 +5,10 @@ import re
 from . import footprint
 
 _REASONS = [
+    (r"currentversion.installer",
+     "Installer records in the 64-bit view: cleaned there on 64-bit XP and Server 2003 only"),
+    (r"corvane.tarvello.(tarvello|compactor)\.dll",
+     "counter of a file whose Installer component stayed"),
     (r"pellane suite.tools|services.pellane 2|dependent products", 
      "the suite tools: kept while another product depends on them"),
     (r"corvane.tray|pellanetray|configurations",

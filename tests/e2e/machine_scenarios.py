@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""One installation state on one reported Windows version, removed twice.
+
+    machine_scenarios.py SCENARIO --exe TVRemover.exe --program FILE...
+
+Seeds the prefix (WINEPREFIX, made by scripts/with-prefix.sh with the
+scenario's version) in the scenario's state, snapshots it, runs TVRemover.exe,
+snapshots again, runs it a second time on the cleaned machine and snapshots a
+third time. Every scenario checks: exit code 0 and the completion line both
+times, the edition the log names, no change outside the product's and the
+suite's footprint, nothing of the footprint left but what the state keeps, and
+a second run that changes nothing but its logs. Each scenario adds the checks
+of its state. Run with --list for the scenarios and their versions.
+"""
+import argparse
+import pathlib
+import sys
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+from machine import footprint, installation, run, snapshot, wine  # noqa: E402
+
+UNDETECTED = "Unable to detect the version of Tarvello, probably nothing to clean ..."
+
+# name: (arch, version, edition text the log starts with, installation switches)
+SCENARIOS = {
+    "registry_gone_win2k": ("win32", "win2k", "Windows 2000 ", {"product_registry": False}),
+    "older_winxp": ("win32", "winxp", "Windows XP ", {"version": "1.4.15"}),
+    "no_location_win2003": ("win32", "win2003", "Windows Server 2003 ", {"install_location": False}),
+    "full_winxp64": ("win64", "winxp64", "Windows XP ", {}),
+    "shared_vista": ("win64", "vista", "Windows Vista ", {"other_products": True}),
+    # Wine 8 swaps the product types of these two.
+    "damaged_config_win7": ("win64", "win7", "Windows Server 2008 R2 ", {"damaged_config": True}),
+    "files_gone_win2008r2": ("win64", "win2008r2", "Windows 7 ", {"product_files": False}),
+    "absent_win8": ("win64", "win8", "OS: majorv=6 minorv=2", {"version": None}),
+}
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAILED: " + what, file=sys.stderr)
+    return condition
+
+
+def footprint_left(state):
+    """Footprint entries still on the machine, as changes that would remove them."""
+    empty = {"registry": {}, "files": {}}
+    return [c for c in snapshot.diff(state, empty) if footprint.in_footprint(c)]
+
+
+def low_text(changes):
+    return "\n".join(repr(c) for c in changes).lower()
+
+
+def check_run(result, edition, which):
+    check(result.code == 0, "%s run: exit code %d" % (which, result.code))
+    check(result.completed(), "%s run: no completion line" % which)
+    check(len(result.lines) > 3 and result.lines[3].startswith(edition),
+          "%s run: edition %r, expected %r" % (which, result.lines[3:4], edition))
+
+
+def expect_suite_removed(left, lines):
+    text = low_text(left)
+    for piece in ("corvane\\tray", "pellane suite", "corvanesuiteservice", "hosttag",
+                  "services\\pellane 2", "pellanetray", "corvane/suite"):
+        check(piece not in text, "a suite piece stayed: " + piece)
+    check("Tarvello Service is used in 0 product(s)" in lines or
+          "Unregister Pellane Tools.exe" in lines, "tools count line")
+
+
+def native_installer_cleaned(version):
+    """The tool reaches the Installer records of the 64-bit view (per-machine
+    components and products under CurrentVersion\Installer) only through its
+    64-bit pass, which runs on 64-bit XP and Server 2003 alone."""
+    return not wine.is_64_bit() or version in ("winxp64", "win2003")
+
+
+def expect_product_removed(left, version):
+    if not native_installer_cleaned(version):
+        left = [c for c in left if "\\currentversion\\installer\\" not in c.where.lower()]
+    text = low_text(left)
+    for piece in ("corvane/tarvello", "\\tarvello", "corvane\\tvpro", "programdata/corvane/tarvello",
+                  "virtualstore", ".lnk", installation.PRODUCT_KEY.lower(),
+                  installation.pack_guid(installation.UPGRADE_CODE).lower(),
+                  installation.pack_guid(installation.PRODUCT_CODE).lower()):
+        check(piece not in text, "a product piece stayed: " + piece)
+
+
+def expect_state(name, version, machine, first, left, tray_running):
+    lines = first.lines
+    places = machine.places
+    if machine.product_registry:
+        check("Product Version (int): %d" % (14015 if machine.version == "1.4.15" else 14022)
+              in lines, "detected version line")
+    else:
+        check(UNDETECTED in lines, "preventive cleaning lines")
+    folder = places.install + "\\"
+    check("Tarvello directory: " + folder in lines, "install folder line: " + folder)
+    if machine.suite:
+        check("Email set to %s from suite config of Pellane version 3.1.x" % machine.address()
+              in lines or machine.damaged_config, "e-mail line")
+    expect_product_removed(left, version)
+    if machine.damaged_config:
+        check(any("Error open file: " + places.product_cfg in line for line in lines),
+              "no line about the unreadable products list")
+    if name.startswith("shared"):
+        check(wine.unix(places.product_cfg).is_file(), "the 3.1.x list was removed")
+        check(tray_running, "the tray was ended")
+        check(wine.service_exists("Pellane 2"), "the tools service was removed")
+        for which in places.counters:
+            check(machine.counter(which) == "0x1", "%s counter: %s" % (which, machine.counter(which)))
+        check("Tarvello Service is used in 1 product(s)" in lines, "tools count line")
+        check("Number of prosucts = 1" in lines, "tray count line")
+    elif name.startswith("older"):
+        check("Unregister Pellane Tools.exe" in lines, "older branch line")
+        check(not any(l.startswith("Tarvello Service is used in") for l in lines), "newer branch ran")
+        expect_suite_removed(left, lines)
+    else:
+        # An unreadable products list counts as no product: the suite goes too.
+        expect_suite_removed(left, lines)
+        check(not tray_running, "the tray still runs")
+
+
+def expect_installer_passes(version, lines):
+    """The 64-bit pass runs on 64-bit XP and Server 2003 only, the other always."""
+    wanted = wine.is_64_bit() and version in ("winxp64", "win2003")
+    check(("**** Cleaning Installation Database (64) ****" in lines) == wanted,
+          "64-bit Installer pass %s" % ("missing" if wanted else "ran"))
+    check("**** Cleaning Installation Database (32) ****" in lines, "no 32-bit Installer pass")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("scenario", choices=sorted(SCENARIOS) + ["--list"], nargs="?")
+    parser.add_argument("--exe")
+    parser.add_argument("--program", action="append", default=[])
+    parser.add_argument("--list", action="store_true")
+    args = parser.parse_args()
+    if args.list:
+        for name, (arch, version, _, _) in sorted(SCENARIOS.items()):
+            print(name, arch, version)
+        return 0
+    arch, version, edition, switches = SCENARIOS[args.scenario]
+    if not pathlib.Path(args.exe or "").is_file():
+        sys.exit("TVRemover.exe not found at %s: build the release tree first" % args.exe)
+    if (arch == "win64") != wine.is_64_bit():
+        sys.exit("scenario %s needs a %s prefix" % (args.scenario, arch))
+    started = time.time()
+    wine.set_version(version)
+    wine.restart_without_display()
+    machine = installation.installation(args.program, **switches)
+    machine.seed(start=False)
+    before = snapshot.take()
+    machine.start()
+    first = run.tool(args.exe)
+    check_run(first, edition, "first")
+    # Whether the tray still runs is asked before the snapshot, which ends it.
+    tray_running = machine.tray_running()
+    after = snapshot.take()
+    changes = snapshot.diff(before, after)
+    for c in footprint.outside(changes):
+        check(False, "changed outside the footprint: %r" % c)
+    left = footprint_left(after)
+    expect_state(args.scenario, version, machine, first, left, tray_running)
+    expect_installer_passes(version, first.lines)
+
+    # The second run meets what stayed running as a user would: started again.
+    machine.tray_process = None
+    machine.start()
+    second = run.tool(args.exe)
+    check_run(second, edition, "second")
+    again = snapshot.take(restart=False)
+    for c in snapshot.diff(after, again):
+        if footprint.classify(c) not in ("log", "wine"):
+            check(False, "the second run changed: %r" % c)
+    print("%s: %d changes in the footprint, %d entries of it left; runs %.0f s and %.0f s, "
+          "scenario %.0f s" % (args.scenario, sum(footprint.in_footprint(c) for c in changes),
+                               len(left), first.seconds, second.seconds, time.time() - started))
+    for c in left:
+        print("  stayed: %s%s" % (c.where, "  [%s]" % c.name if c.name is not None else ""))
+    if failures:
+        print("--- first run's log ---")
+        print("\n".join(first.lines))
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
