@@ -150,6 +150,9 @@ int submit_log(cleaning::product_cleaner& context, std::string base_name,
     if (!read_whole_file(file.get(), content) || content.size() <= 2)
         return 1;
     message.set_text(log_text(content));
+    // The message holds the text from here on; the file's bytes are not needed
+    // while it is sent.
+    std::string().swap(content);
     offer_and_send(message, context, server);
     return 1;
 }

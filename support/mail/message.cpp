@@ -57,6 +57,12 @@ void message::set_text(const std::wstring& text) {
     body_ = std::move(body);
 }
 
+void message::set_text(std::wstring&& text) {
+    std::string body = converter_->to_narrow(text, unicode::codepage_from_name(charset_), true);
+    text_ = std::move(text);
+    body_ = std::move(body);
+}
+
 void message::set_text(const std::string& ansi_text) {
     set_text(converter_->to_wide(ansi_text, ansi_codepage));
 }

@@ -45,6 +45,8 @@ public:
     // Stores the text and its encoding in the current charset as the body; a
     // character the charset lacks raises replay::unicode::unmappable_character.
     void set_text(const std::wstring& text);
+    // The same, taking over the text instead of copying it (a whole log file).
+    void set_text(std::wstring&& text);
     // Narrow text in the ANSI code page.
     void set_text(const std::string& ansi_text);
     const std::wstring& text() const { return text_; }

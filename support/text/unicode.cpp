@@ -2,10 +2,15 @@
 
 #include <windows.h>
 
-#include <vector>
-
 namespace replay {
 namespace unicode {
+
+namespace {
+
+// Texts longer than this are measured before they are converted to narrow.
+constexpr size_t measured_text_length = 4096;
+
+}  // namespace
 
 bool takes_no_flags(int codepage) {
     switch (codepage) {
@@ -26,29 +31,48 @@ bool takes_no_flags(int codepage) {
 }
 
 std::string to_narrow(const std::wstring& text, int codepage, bool strict) {
-    if (text.empty()) return std::string();
+    if (text.empty())
+        return std::string();
 
     if (codepage == byte_codepage) {
         std::string bytes;
         bytes.reserve(text.size());
         for (wchar_t c : text) {
-            if (static_cast<unsigned>(c) > 0xFF) throw unmappable_character("");
+            if (static_cast<unsigned>(c) > 0xFF)
+                throw unmappable_character("");
             bytes += static_cast<char>(c);
         }
         return bytes;
     }
 
     CPINFO info = {};
-    if (!::GetCPInfo(static_cast<UINT>(codepage), &info)) throw invalid_codepage("");
+    if (!::GetCPInfo(static_cast<UINT>(codepage), &info))
+        throw invalid_codepage("");
 
-    std::vector<char> buffer(text.size() * info.MaxCharSize);
+    // A long text (a whole log file) is measured first, so that no buffer of the
+    // worst-case size (four bytes a character in UTF-8) is ever held beside it.
+    const bool measure_first = text.size() > measured_text_length;
+    std::string narrow(measure_first ? 0 : text.size() * info.MaxCharSize, '\0');
     BOOL used_default = FALSE;
     BOOL* report_default = takes_no_flags(codepage) ? nullptr : &used_default;
-    int produced = ::WideCharToMultiByte(static_cast<UINT>(codepage), 0, text.data(),
-                                         static_cast<int>(text.size()), buffer.data(),
-                                         static_cast<int>(buffer.size()), nullptr, report_default);
-    if (used_default && strict) throw unmappable_character("");
-    if (produced > 0) return std::string(buffer.data(), static_cast<size_t>(produced));
+    if (measure_first) {
+        int needed = ::WideCharToMultiByte(static_cast<UINT>(codepage), 0, text.data(),
+                                           static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                           report_default);
+        if (needed > 0)
+            narrow.assign(static_cast<size_t>(needed), '\0');
+    }
+    int produced = narrow.empty() ? 0
+                                  : ::WideCharToMultiByte(
+                                        static_cast<UINT>(codepage), 0, text.data(),
+                                        static_cast<int>(text.size()), &narrow[0],
+                                        static_cast<int>(narrow.size()), nullptr, report_default);
+    if (used_default && strict)
+        throw unmappable_character("");
+    if (produced > 0) {
+        narrow.resize(static_cast<size_t>(produced));
+        return narrow;
+    }
 
     switch (::GetLastError()) {
         case ERROR_INSUFFICIENT_BUFFER:
@@ -61,21 +85,27 @@ std::string to_narrow(const std::wstring& text, int codepage, bool strict) {
 }
 
 std::wstring to_wide(const std::string& text, int codepage) {
-    if (text.empty()) return std::wstring();
+    if (text.empty())
+        return std::wstring();
 
     if (codepage == byte_codepage) {
         std::wstring wide;
         wide.reserve(text.size());
-        for (char c : text) wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
+        for (char c : text)
+            wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
         return wide;
     }
 
-    std::vector<wchar_t> buffer(text.size());
+    // Converted in place: a whole log file is not held twice.
+    std::wstring wide(text.size(), L'\0');
     DWORD flags = takes_no_flags(codepage) ? 0 : MB_ERR_INVALID_CHARS;
     int produced = ::MultiByteToWideChar(static_cast<UINT>(codepage), flags, text.data(),
-                                         static_cast<int>(text.size()), buffer.data(),
-                                         static_cast<int>(buffer.size()));
-    if (produced > 0) return std::wstring(buffer.data(), static_cast<size_t>(produced));
+                                         static_cast<int>(text.size()), &wide[0],
+                                         static_cast<int>(wide.size()));
+    if (produced > 0) {
+        wide.resize(static_cast<size_t>(produced));
+        return wide;
+    }
 
     switch (::GetLastError()) {
         case ERROR_INSUFFICIENT_BUFFER:

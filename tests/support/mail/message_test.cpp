@@ -178,4 +178,20 @@ TEST(Message, TextIsEncodedInTheCharsetSetBeforeIt) {
     EXPECT_EQ("\xc4\x80", m.body());
 }
 
+// A text handed over (a whole log file) is kept only once it is encoded: a
+// character the charset lacks leaves the message as it was.
+TEST(Message, TextHandedOverIsKeptOnlyWhenEncoded) {
+    message m(converter());
+    const std::wstring kept = L"caf\u00e9";
+    m.set_text(kept);
+    std::wstring handed = L"\u0100 not in latin-1";
+    EXPECT_THROW(m.set_text(std::move(handed)), replay::unicode::unmappable_character);
+    EXPECT_EQ(kept, m.text());
+    EXPECT_EQ("caf\xe9", m.body());
+    std::wstring again = kept + L"!";
+    m.set_text(std::move(again));
+    EXPECT_EQ(kept + L"!", m.text());
+    EXPECT_EQ("caf\xe9!", m.body());
+}
+
 }  // namespace
