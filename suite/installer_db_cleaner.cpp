@@ -177,7 +177,8 @@ void installer_db_cleaner::release_component(const numbered_key& store, const ke
     }
     if (released > 0)
         key_files.insert(paths.begin(), paths.end());
-    if (released == values.size()) {
+    // A record without values names no product, so none of them owns all of it.
+    if (released > 0 && released == values.size()) {
         replay::log::info("%i  %ls", store.number, unpack_guid(component).c_str());
         if (delete_enabled)
             components.delete_subkey(component, true);

@@ -277,8 +277,9 @@ bool installer_db_cleaner64::release_component_values(HKEY components,
         for (const std::wstring& name : values.released)
             ::RegDeleteValueW(record.get(), name.c_str());
     }
-    const bool whole =
-        values.complete && values.too_long == 0 && values.released.size() == values.readable;
+    // A record without values names no product, so none of them owns all of it.
+    const bool whole = values.complete && values.too_long == 0 && !values.released.empty() &&
+                       values.released.size() == values.readable;
     if (whole) {
         key_files.insert(values.paths.begin(), values.paths.end());
     } else if (!values.released.empty()) {
