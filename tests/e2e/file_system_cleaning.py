@@ -18,6 +18,10 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+from machine import snapshot, wine  # noqa: E402
+
 failures = []
 
 
@@ -26,35 +30,9 @@ def check(condition, message):
         failures.append(message)
 
 
-def wine(*args, **kwargs):
-    return subprocess.run(["wine", *args], stdin=subprocess.DEVNULL, capture_output=True,
-                          **kwargs)
-
-
-def restart_without_display():
-    """Message boxes then fail at once instead of waiting for an answer."""
-    wine("reg", "delete", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/f")
-    subprocess.run(["wineserver", "-k"])
-    subprocess.run(["wineserver", "-w"])
-    subprocess.run(["wineserver", "-p"])
-    subprocess.run(["wine", "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
 def listing(drive_c):
     """Every entry below drive C as (path, kind, size); links are not followed."""
-    entries = set()
-    for folder, folders, files in os.walk(drive_c):
-        for name in folders + files:
-            path = pathlib.Path(folder) / name
-            relative = str(path.relative_to(drive_c))
-            if path.is_symlink():
-                entries.add((relative, "link", os.readlink(path)))
-            elif path.is_dir():
-                entries.add((relative, "folder", 0))
-            else:
-                entries.add((relative, "file", path.stat().st_size))
-    return entries
+    return {(path, kind, size) for path, (kind, size) in snapshot.files().items()}
 
 
 def seed(root, relative_files):
@@ -77,7 +55,7 @@ def main():
     profile = "users/" + user
     work = pathlib.Path(tempfile.mkdtemp(prefix="files-e2e-"))
 
-    restart_without_display()
+    wine.restart_without_display()
     # Wine links the user's desktop to the Unix home folder; a folder of its own
     # keeps the test's shortcut inside the prefix.
     desktop = users / user / "Desktop"
