@@ -18,8 +18,23 @@ template class xml_iarchive_impl<config::checked_xml_iarchive>;
 
 namespace config {
 
+namespace {
+
+std::streamoff size_from_here(std::istream& text) {
+    const std::streampos start = text.tellg();
+    if (start == std::streampos(-1))
+        return -1;
+    text.seekg(0, std::ios::end);
+    const std::streampos end = text.tellg();
+    text.seekg(start);
+    return end == std::streampos(-1) ? -1 : std::streamoff(end - start);
+}
+
+}  // namespace
+
 checked_xml_iarchive::checked_xml_iarchive(std::istream& text)
-    : base(text, boost::archive::no_header | boost::archive::no_xml_tag_checking) {
+    : base(text, boost::archive::no_header | boost::archive::no_xml_tag_checking),
+      document_size_(size_from_here(text)) {
     set_library_version(boost::serialization::library_version_type(read_archive_header(text)));
 }
 
@@ -38,6 +53,18 @@ void checked_xml_iarchive::load_end(const char* name) {
     if (gimpl->rv.object_name != name) {
         throw boost::archive::xml_archive_exception(
             boost::archive::xml_archive_exception::xml_archive_tag_mismatch, name);
+    }
+}
+
+// Every item takes at least one byte of the document, so a larger count can only
+// come from a damaged file; refused before the library reserves room for it.
+void checked_xml_iarchive::load_override(
+    const boost::serialization::nvp<boost::serialization::collection_size_type>& count) {
+    base::load_override(count);
+    if (document_size_ >= 0 && static_cast<unsigned long long>(std::size_t(count.value())) >
+                                   static_cast<unsigned long long>(document_size_)) {
+        throw boost::archive::archive_exception(
+            boost::archive::archive_exception::array_size_too_short);
     }
 }
 

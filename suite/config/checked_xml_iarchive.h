@@ -3,6 +3,8 @@
 #include <istream>
 
 #include <boost/archive/xml_iarchive.hpp>
+#include <boost/serialization/collection_size_type.hpp>
+#include <boost/serialization/nvp.hpp>
 
 namespace config {
 
@@ -12,7 +14,8 @@ namespace config {
 // any archive version; and its closing-tag read, when the archive goes away, can
 // end the program on a truncated file. So this archive reads the header itself
 // (archive_header.h) and checks that every end tag below the root names the
-// element being read.
+// element being read. A collection's count is also checked against the size of
+// the document, since the library allocates every item before reading any.
 class checked_xml_iarchive : public boost::archive::xml_iarchive_impl<checked_xml_iarchive> {
     using base = boost::archive::xml_iarchive_impl<checked_xml_iarchive>;
     friend class boost::archive::detail::interface_iarchive<checked_xml_iarchive>;
@@ -28,8 +31,17 @@ protected:
     void load_start(const char* name);
     void load_end(const char* name);
 
+    template <class T>
+    void load_override(T& t) {
+        base::load_override(t);
+    }
+    void load_override(
+        const boost::serialization::nvp<boost::serialization::collection_size_type>& count);
+
 private:
     unsigned depth_ = 0;
+    // Bytes from the start of the document to its end; -1 when the stream cannot tell.
+    std::streamoff document_size_ = -1;
 };
 
 }  // namespace config

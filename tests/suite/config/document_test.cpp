@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/archive/archive_exception.hpp>
+
 #include <sstream>
 #include <string>
 
@@ -114,6 +116,28 @@ TEST(config_document, a_malformed_body_fails_and_leaves_the_record_alone) {
         ASSERT_EQ(1u, products.m_products.size());
         EXPECT_EQ(L"PELLANE", products.m_products[0].m_product_id);
     }
+}
+
+// The library makes room for every item before it reads one, so a damaged count
+// would cost gigabytes (or end the process) unless it is refused up front.
+TEST(config_document, a_count_the_document_cannot_hold_is_refused_before_any_item) {
+    std::string products = sample::two_products_document();
+    products.replace(products.find("<count>2</count>"), 16, "<count>40000000</count>");
+    std::string urls = sample::suite_document(4);
+    urls.replace(urls.find("<count>2</count>"), 16, "<count>3000000000</count>");
+
+    try {
+        read_text<products_impl>(products);
+        ADD_FAILURE() << "a count of 40000000 was read";
+    } catch (const boost::archive::archive_exception& failure) {
+        EXPECT_EQ(boost::archive::archive_exception::array_size_too_short, failure.code);
+    }
+    EXPECT_THROW(read_text<suite_impl>(urls), boost::archive::archive_exception);
+
+    // A count that fits the document is read as before, up to the missing item.
+    std::string short_of_items = sample::two_products_document();
+    short_of_items.replace(short_of_items.find("<count>2</count>"), 16, "<count>3</count>");
+    EXPECT_THROW(read_text<products_impl>(short_of_items), std::exception);
 }
 
 TEST(config_document, the_header_is_checked_before_the_body) {
