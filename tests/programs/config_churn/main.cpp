@@ -2,6 +2,7 @@
 // that a test can kill it at any moment of a load or a save:
 //
 //   config_churn FILE CODE COUNTER_NAME [GO_EVENT]
+//   config_churn --list FILE
 //
 // Each round loads FILE, removes the first entry of CODE when there is one and
 // appends it otherwise, adds one to the generation number kept as the path of
@@ -12,7 +13,8 @@
 // test creates), it first makes a save and a load of a scratch file of its own
 // and then waits for the event, so that a test can have the next program started while it kills the
 // current one. Runs until killed; ends with 1 when a load or a save fails, 2 on
-// a bad command.
+// a bad command. With --list it loads FILE once and prints each product's code
+// on a line of its own (1 when the list cannot be read).
 #include <windows.h>
 
 #include <cstdio>
@@ -88,9 +90,24 @@ bool ready_and_wait(const std::wstring& file, const char* event_name) {
     return true;
 }
 
+int list_codes(const char* file) {
+    try {
+        config::products_impl list;
+        config::config_storage<config::products_impl>().load(list, wide(file));
+        for (const auto& product : list.m_products)
+            std::printf("%ls\n", product.m_product_id.c_str());
+        return 0;
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return 1;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--list")
+        return list_codes(argv[2]);
     if (argc != 4 && argc != 5)
         return 2;
     shared_counter saves(argv[3]);
