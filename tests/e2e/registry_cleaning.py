@@ -16,6 +16,11 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+from machine import wine as w  # noqa: E402
+from machine.wine import wine, windows_path  # noqa: E402
+
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
 SHARED_DLLS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\SharedDLLs"
 RUN = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
@@ -39,37 +44,8 @@ def check(condition, message):
         failures.append(message)
 
 
-def windows_path(path):
-    return "Z:" + str(path).replace("/", "\\")
-
-
-def wine(*args, **kwargs):
-    return subprocess.run(["wine", *args], stdin=subprocess.DEVNULL, capture_output=True,
-                          **kwargs)
-
-
-def quoted(text):
-    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
-
-
-def reg_file(keys):
-    """keys: list of (path, {name: value}); str values are REG_SZ, ints REG_DWORD."""
-    lines = ["Windows Registry Editor Version 5.00", ""]
-    for path, values in keys:
-        lines.append("[" + path + "]")
-        for name, value in values.items():
-            data = quoted(value) if isinstance(value, str) else "dword:%08x" % value
-            lines.append(quoted(name) + "=" + data)
-        lines.append("")
-    return "\r\n".join(lines) + "\r\n"
-
-
 def import_keys(keys, view_flags, folder):
-    path = pathlib.Path(folder) / "seed.reg"
-    path.write_bytes(b"\xff\xfe" + reg_file(keys).encode("utf-16-le"))
-    result = wine("reg", "import", windows_path(path), *view_flags)
-    if result.returncode != 0:
-        sys.exit("seeding failed: " + result.stderr.decode(errors="replace"))
+    w.import_keys(keys, view_flags[0][len("/reg:"):] if view_flags else "")
 
 
 def parse_export(text):
@@ -118,16 +94,6 @@ def under(key, parent):
     return key == parent.lower() or key.startswith(parent.lower() + "\\")
 
 
-def restart_without_display():
-    """Message boxes then fail at once instead of waiting for an answer."""
-    wine("reg", "delete", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/f")
-    subprocess.run(["wineserver", "-k"])
-    subprocess.run(["wineserver", "-w"])
-    subprocess.run(["wineserver", "-p"])
-    subprocess.run(["wine", "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
 def main():
     exe = pathlib.Path(sys.argv[1])
     if not exe.is_file():
@@ -138,7 +104,7 @@ def main():
     native_view = ["/reg:64"] if wow64 else []
     work = tempfile.mkdtemp(prefix="registry-e2e-")
 
-    restart_without_display()
+    w.restart_without_display()
 
     hklm = r"HKEY_LOCAL_MACHINE\Software"
     hkcu = r"HKEY_CURRENT_USER\Software"
