@@ -16,9 +16,10 @@ SCENARIO is one of:
   files      a Unix symbolic link to an outside folder inside every tree the tool
              removes, and a link to an outside file named as a product file; a
              user profile that is such a link; a huge (64-bit) or empty (32-bit)
-             "suite.cfg"; a configurations folder full of odd names; a file that
-             cannot be deleted (immutable), a file held open by another program
-             sharing nothing, and the log beside the tool locked mid-run
+             "suite.cfg"; a configurations folder full of odd names; a product
+             file and the products list that cannot be changed (immutable), a
+             file held open by another program sharing nothing, and the log
+             beside the tool locked mid-run
   stuck      a suite program that hangs on "/stop", a service that never stops,
              a tray that refuses "/quit", an empty "product.cfg"; the run still
              finishes within the bounded waits
@@ -352,12 +353,14 @@ def scenario_files(args):
         w.unix(p.suite_cfg).write_bytes(os.urandom(1024) * 32 * 1024)  # 32 MB
     else:
         w.unix(p.suite_cfg).write_bytes(b"")
-    immutable = w.unix(p.install + r"\Languages\en.lng")
+    # Files no one may change or delete (immutable on the host: access denied): a
+    # product file, and the products list, whose save then fails.
+    immutable = [w.unix(p.install + r"\Languages\en.lng"), w.unix(p.product_cfg)]
     held_file = p.install + r"\plugins\scan.dll"
     folder = tempfile.mkdtemp(prefix="tvremover-run-")
     before = snapshot.take()
     m.start()
-    subprocess.run(["chattr", "+i", str(immutable)], check=True)
+    subprocess.run(["chattr", "+i"] + [str(f) for f in immutable], check=True)
     holders = []
     try:
         holders.append(holder(args.file_holder, held_file, "exclusive"))
@@ -371,7 +374,7 @@ def scenario_files(args):
     finally:
         for h in holders:
             h.end()
-        subprocess.run(["chattr", "-i", str(immutable)])
+        subprocess.run(["chattr", "-i"] + [str(f) for f in immutable])
     m.stop_tray()
     after = snapshot.take()
     # The log beside the tool lost its lines once locked; the other one holds the run.
