@@ -7,6 +7,7 @@ highest repetition. Ratio = ours / baseline, medians.
 """
 import json
 import os
+import re
 import statistics
 import sys
 
@@ -109,7 +110,8 @@ def main():
         print("\nLogging, where the time goes (50,000 lines, one run each):")
         for run in profile["benchmarks"]:
             if run.get("run_type") == "iteration":
-                print("  %-45s %8.0f ms" % (names.get(run["run_name"].split(":")[-1].split("/")[0],
+                sinks = re.search(r":(\d+)/", run["run_name"])
+                print("  %-45s %8.0f ms" % (names.get(sinks.group(1) if sinks else "",
                                                       run["run_name"]), run["real_time"]))
     if whole_run and whole_run.get("stages"):
         print("\nWhole run, seconds per stage (log time stamps, 1 s resolution): " +

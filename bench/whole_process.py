@@ -10,6 +10,7 @@ curl sending the message the server received from the tool, to the same server;
 the same runs give the memory figure. Ours and the baseline alternate, and
 which goes first alternates too.
 """
+import email
 import glob
 import json
 import os
@@ -106,6 +107,17 @@ def message_for_curl(stored, path):
         out.write(b"\n".join(kept) + b"\n\n" + body)
 
 
+def check_body(stored, log_path):
+    """A figure for a message that lost or changed part of the log is no figure."""
+    with open(stored, "rb") as source:
+        body = email.message_from_bytes(source.read()).get_payload(decode=True)
+    with open(log_path, "rb") as source:
+        log = source.read()
+    if body not in (log, log[3:]):
+        raise SystemExit("the delivered message does not hold the log (%d bytes, log %d)"
+                         % (len(body), len(log)))
+
+
 def smtp_delivery(repetitions):
     maildir = os.path.join(os.environ["TVR_MAIL_DIR"], "maildir")
     log_base = os.path.join(WORK, "TVRemover")
@@ -136,6 +148,7 @@ def smtp_delivery(repetitions):
         if len(received_messages(maildir)) != before + 1:
             raise SystemExit("the server did not store the message sent by %s" % kind)
         if kind == "ours" and not os.path.exists(message):
+            check_body(received_messages(maildir)[-1], log_base + ".log.txt")
             message_for_curl(received_messages(maildir)[-1], message)
         runs[kind].append(seconds)
 
