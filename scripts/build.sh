@@ -16,7 +16,12 @@ configure build/tests -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-posix.cmake -DCMAKE_BUI
   -DTVR_BUILD_TESTS=ON -DTVR_RELEASE_EXE="$top/build/release/driver/TVRemover.exe"
 configure build/native -DCMAKE_BUILD_TYPE=Debug -DTVR_BUILD_TESTS=ON \
   "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-omit-frame-pointer"
-for tree in release tests native; do
-  ninja -C "build/$tree" -j "$jobs" >/dev/null || { ninja -C "build/$tree" -j 1; exit 1; }
+# TVR_TREES picks trees and TVR_TARGETS_<tree> their targets (all by default),
+# for callers that need only a few programs, such as the demo.
+for tree in ${TVR_TREES:-release tests native}; do
+  targets_of=TVR_TARGETS_$tree
+  # shellcheck disable=SC2086
+  ninja -C "build/$tree" -j "$jobs" ${!targets_of:-} >/dev/null ||
+    { ninja -C "build/$tree" -j 1 ${!targets_of:-}; exit 1; }
 done
 echo "build: TVRemover.exe is at $top/build/release/driver/TVRemover.exe"

@@ -1,38 +1,33 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, then runs TVRemover.exe on a demo Windows
-# machine: a fresh 64-bit Wine prefix kept under /var/tmp/tvremover/demo, with the
-# tool's console shown as it runs. At the end it says where the logs are.
+# The demo machine: sets up what is missing, builds what the demo needs, then
+# cleans a 64-bit Windows machine that holds a full Tarvello installation with
+# the whole Pellane suite, showing TVRemover.exe's console as it runs. The final
+# question is answered "Yes" and the log goes to a local mail server in a
+# private network namespace. At the end: a summary of the machine before and
+# after, and where the logs and the received message are. The machine (prefix,
+# snapshots, logs, maildir) stays under /var/tmp/tvremover/demo.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 scripts/setup.sh
-scripts/build.sh
+TVR_TREES="release tests" TVR_TARGETS_release="TVRemover.exe" \
+  TVR_TARGETS_tests="answer_box answer_prompt suite_service suite_tray suite_tools suite_config_writer" \
+  scripts/build.sh
 
 demo=/var/tmp/tvremover/demo
-prefix=$demo/prefix
-folder=$demo/folder  # the tool's current folder: one of its logs lands here
 exe=$top/build/release/driver/TVRemover.exe
-answer_box=$top/build/tests/tests/programs/answer_box/answer_box.exe
+programs=$top/build/tests/tests/programs
+[ -d "$demo/prefix" ] && WINEPREFIX=$demo/prefix wineserver -k 2>/dev/null || true
 rm -rf "$demo"
-mkdir -p "$folder"
+mkdir -p "$demo/folder"
 
-echo "demo: a fresh 64-bit Windows machine in $prefix"
-scripts/with-prefix.sh win64 --keep "$prefix" -- bash -c '
-  folder=$1 exe=$2 answer_box=$3
-  # Nobody can see the final question on a machine without a screen: answer No,
-  # so the log stays here instead of being e-mailed.
-  wine "$answer_box" "Orvanta support" 7 3600000 </dev/null >/dev/null 2>&1 &
-  answerer=$!
-  cd "$folder"
-  set +e
-  wine "$exe" </dev/null
-  code=$?
-  kill "$answerer" 2>/dev/null
-  wait "$answerer" 2>/dev/null
-  temp=$(wine cmd /c echo %TEMP% </dev/null 2>/dev/null | tr -d "\r")
-  echo
-  echo "demo: TVRemover.exe ended with exit code $code"
-  echo "demo: log beside the tool:     $folder/TVRemover.log.txt"
-  echo "demo: log in the temp folder:  $(winepath -u "$temp" 2>/dev/null)/TVRemover.log.txt"
-  echo "demo: the machine stays in $WINEPREFIX (WINEPREFIX=$WINEPREFIX wine ... to look around)"
-' demo "$folder" "$exe" "$answer_box"
+echo "demo: a fresh 64-bit Windows machine in $demo/prefix, mail server on a private network"
+set +e
+tests/support/mail/with-mail-servers.sh --arch win64 --keep "$demo/prefix" -- \
+  bash "$top/scripts/demo-machine.sh" "$demo" "$exe" "$programs"
+status=$?
+set -e
+if [ $status = 77 ]; then
+  echo "demo: no private network namespace could be made: run it as root (sudo scripts/demo.sh)" >&2
+fi
+exit $status

@@ -33,7 +33,8 @@ export WINEPREFIX=$prefix
 
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  [ -z "$keep" ] && rm -rf "$prefix"
+  # An if, not "&&": a kept prefix must not turn the command's status into 1.
+  if [ -z "$keep" ]; then rm -rf "$prefix"; fi
 }
 trap cleanup EXIT
 wineserver -p

@@ -33,6 +33,7 @@ _SUITE_PATH = re.compile(r"\\(corvane|pellane suite)\\")
 _WINE_KEYS = [re.compile(p) for p in (
     r"^hkey_current_user\\software\\wine(\\|$)",
     r"^hkey_current_user\\volatile environment(\\|$)",
+    r"^hkey_current_user\\console(\\|$)",
     r"^hkey_local_machine\\hardware(\\|$)",
     r"^hkey_local_machine\\system\\(currentcontrolset|controlset\d+)\\control\\(session manager|timezoneinformation|windows|computername|class)(\\|$)",
     r"^hkey_local_machine\\software\\microsoft\\windows nt\\currentversion\\(perflib|time zones|fonts)(\\|$)",

@@ -82,6 +82,10 @@ def _footprint_entries(state):
     return keys, files, values
 
 
+def _count(number, one, many):
+    return "%d %s" % (number, one if number == 1 else many)
+
+
 def _dword(data):
     if data and data.startswith("dword:"):
         return str(int(data[6:], 16))
@@ -97,12 +101,14 @@ def lines(before, after, changes):
     values = [c for c in changes if c.kind == "value" and footprint.classify(c) == "footprint"]
     out.append("REMOVED")
     for path, count in _tops([short_key(k) for k in gone_keys], "\\"):
-        out.append("  key    %s%s" % (path, " (and %d subkeys)" % count if count else ""))
+        out.append("  key    %s%s" % (path, " (and %s)" % _count(count, "subkey", "subkeys")
+                                          if count else ""))
     for c in values:
         if c.what == "removed":
             out.append("  value  %s  \"%s\" (was %s)" % (short_key(c.where), c.name, _dword(c.before)))
     for path, count in _tops(gone_files, "/"):
-        out.append("  files  %s%s" % (windows_file(path), " (%d entries inside)" % count if count else ""))
+        out.append("  files  %s%s" % (windows_file(path), " (and %s inside)"
+                                      % _count(count, "entry", "entries") if count else ""))
     if len(out) == 1:
         out.append("  nothing")
     changed = [c for c in values if c.what != "removed"]
@@ -115,12 +121,12 @@ def lines(before, after, changes):
     keys, files, kept_values = _footprint_entries(after)
     stayed = []
     for path in _grouped([short_key(k) for k in keys], "\\", str):
-        stayed.append("  key    %-70s %s" % (path, reason(path)))
+        stayed.append("  key    %s  <- %s" % (path, reason(path)))
     for key, name, data in kept_values:
-        stayed.append("  value  %-70s %s" % ("%s  \"%s\" = %s" % (short_key(key), name, _dword(data)),
-                                             reason(name)))
+        stayed.append("  value  %s  \"%s\" = %s  <- %s" % (short_key(key), name, _dword(data),
+                                                         reason(name)))
     for path in _grouped(files, "/", windows_file):
-        stayed.append("  files  %-70s %s" % (windows_file(path), reason(windows_file(path))))
+        stayed.append("  files  %s  <- %s" % (windows_file(path), reason(windows_file(path))))
     out.append("STAYED")
     out.extend(stayed or ["  nothing of the product or the suite"])
     strange = footprint.outside(changes)

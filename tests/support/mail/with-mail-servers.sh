@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command under Wine with real mail servers on a private loopback network.
 #
-#   with-mail-servers.sh [--arch win64|win32] [--host NAME]... -- COMMAND...
+#   with-mail-servers.sh [--arch win64|win32] [--host NAME]... [--keep DIR] -- COMMAND...
 #
 # Inside a private network and mount namespace (needs root):
 #   - lo is up; a private /etc/hosts maps every NAME (default
@@ -14,6 +14,7 @@
 #   - COMMAND runs in scripts/with-prefix.sh ARCH, a fresh prefix whose wine
 #     server starts inside the namespace, so Wine's sockets live there too.
 # ARCH defaults to the kind of the prefix in WINEPREFIX, else win64.
+# --keep DIR makes the prefix in DIR and keeps it afterwards (with-prefix.sh --keep).
 # Exit status: COMMAND's; 77 when no namespace can be made (not root).
 # Set TVR_KEEP_MAIL_DIR=1 to keep the folder with transcripts and mail.
 set -euo pipefail
@@ -21,12 +22,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../../.." && pwd)
 
 arch=""
+keep=()
 hosts=()
 args=("$@")
 while [ $# -gt 0 ]; do
   case "$1" in
     --arch) arch=$2; shift 2 ;;
     --host) hosts+=("$2"); shift 2 ;;
+    --keep) keep=(--keep "$2"); shift 2 ;;
     --) shift; break ;;
     *) echo "with-mail-servers.sh: unknown option $1" >&2; exit 2 ;;
   esac
@@ -86,7 +89,7 @@ fi
 
 export TVR_MAIL_DIR=$work
 set +e
-"$top/scripts/with-prefix.sh" "$arch" -- "$@"
+"$top/scripts/with-prefix.sh" "$arch" "${keep[@]}" -- "$@"
 status=$?
 set -e
 exit $status
