@@ -77,6 +77,10 @@ def kill_when(tool, wanted_line=None, after_lines=None, delay=0.0):
     alive = tool.poll() is None
     tool.kill()
     tool.wait()
+    if not alive:
+        rest = tool.stdout.read().decode("cp437", errors="replace").splitlines()
+        print("ended by itself with exit code %s after %d more lines, the last: %r" %
+              (tool.returncode, len(rest), rest[-3:]))
     tool.stdout.close()
     return shown, alive
 
