@@ -3,7 +3,7 @@
 # figure, ours, baseline, ratio, target. Run as root after the README's setup
 # (scripts/setup.sh), from any folder:
 #
-#   bench/run.sh [REPETITIONS]     (default 3)
+#   bench/run.sh [REPETITIONS]     (default 2: about 22 minutes on 2 busy cores)
 #
 # Builds what it needs in build/bench-* trees, then, inside a private network
 # with the mail servers and a fresh 64-bit prefix, runs the in-process figures
@@ -12,7 +12,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-reps=${1:-3}
+reps=${1:-2}
 jobs=${TVR_JOBS:-2}
 
 bench/setup-benchmark.sh
