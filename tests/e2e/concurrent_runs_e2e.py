@@ -30,19 +30,11 @@ import time
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 from machine import installation  # noqa: E402
 from machine import wine as winelib  # noqa: E402
+from machine.checks import check, exit_code, failures  # noqa: E402,F401
 
 LOG_NAME = "TVRemover.log.txt"
 COMPLETED = "Tarvello Remover version 1.0.6.4 completed OK."
 PREFIX = re.compile(r"^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} [# +!>@]  ")
-
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED: " + what, file=sys.stderr)
-    return condition
 
 
 def entries_of(text, source):
@@ -176,11 +168,7 @@ def main():
               "products list after both runs: %r (%s)" %
               (codes, listed.stderr.decode(errors="replace").strip()))
         machine.stop_tray()
-    if failures:
-        print("%d check(s) failed" % len(failures), file=sys.stderr)
-        return 1
-    print("concurrent runs: passed")
-    return 0
+    return exit_code("concurrent runs: passed")
 
 
 if __name__ == "__main__":

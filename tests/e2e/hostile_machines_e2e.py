@@ -42,6 +42,7 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from machine import footprint, installation, run, snapshot  # noqa: E402
 from machine import wine as w  # noqa: E402
+from machine.checks import check, exit_code, failures  # noqa: E402,F401
 
 UNINSTALL = installation.UNINSTALL
 SHARED_DLLS = installation.SHARED_DLLS
@@ -52,15 +53,6 @@ HOSTILE = r"C:\Hostile"
 LONG = "L" * 300
 WESTERN = "Tarvello \u00dcn\u00efc\u00f8d\u00e9"  # inside code page 1252
 FOREIGN = "\u4ea7\u54c1 \u30c6\u30b9\u30c8 \u0422\u0435\u0441\u0442 \U0001f9f9"  # outside it
-
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED: " + what, file=sys.stderr)
-    return condition
 
 
 # --- registry values of any type --------------------------------------------
@@ -492,11 +484,7 @@ def main():
     started = time.time()
     SCENARIOS[args.scenario](args)
     print("scenario %s: %.0f s in all" % (args.scenario, time.time() - started))
-    if failures:
-        print("%d checks failed" % len(failures), file=sys.stderr)
-        return 1
-    print("all checks passed")
-    return 0
+    return exit_code("all checks passed")
 
 
 if __name__ == "__main__":

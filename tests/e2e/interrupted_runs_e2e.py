@@ -33,6 +33,7 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from machine import footprint, installation, run, snapshot, wine  # noqa: E402
 import machine_scenarios as scenarios  # noqa: E402
+from machine.checks import check, exit_code  # noqa: E402
 
 HEADINGS = [
     "**** Stop product processes ****",
@@ -50,9 +51,6 @@ HEADINGS = [
 RANDOM_KILLS = 4
 # A whole run on a shared installation shows about 170 console lines.
 RUN_LINES = 160
-
-check = scenarios.check
-failures = scenarios.failures
 
 
 def start(exe, folder):
@@ -159,11 +157,7 @@ def main():
     else:
         scenarios.expect_suite_removed(left, final.lines)
         check(not tray_running, "the tray still runs")
-    if failures:
-        print("%d check(s) failed" % len(failures), file=sys.stderr)
-        return 1
-    print("%s: passed" % args.case)
-    return 0
+    return exit_code("%s: passed" % args.case)
 
 
 if __name__ == "__main__":

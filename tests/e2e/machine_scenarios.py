@@ -20,6 +20,7 @@ import time
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from machine import footprint, installation, run, snapshot, wine  # noqa: E402
+from machine.checks import check, failures  # noqa: E402
 
 UNDETECTED = "Unable to detect the version of Tarvello, probably nothing to clean ..."
 
@@ -35,15 +36,6 @@ SCENARIOS = {
     "files_gone_win2008r2": ("win64", "win2008r2", "Windows 7 ", {"product_files": False}),
     "absent_win8": ("win64", "win8", "OS: majorv=6 minorv=2", {"version": None}),
 }
-
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED: " + what, file=sys.stderr)
-    return condition
 
 
 def footprint_left(state):
