@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "cleaning/ansi_path.h"
+#include "cleaning/directory_removal.h"
 #include "cleaning/tree_removal.h"
 #include "support/log/log.h"
 
@@ -75,7 +76,7 @@ void remove_empty_folder(const std::string& folder) {
         } else if (boost::filesystem::is_empty(path)) {
             // Under Wine, removing a link to an empty folder removes that folder.
             bool link = is_unremovable_link(wide_path(folder));
-            if (!link && ::RemoveDirectoryA(folder.c_str())) {
+            if (!link && remove_directory_once_released(wide_path(folder))) {
                 replay::log::info("Removed empty folder '%s' !", folder.c_str());
             } else {
                 unsigned error = link ? ERROR_CANT_RESOLVE_FILENAME : ::GetLastError();

@@ -5,6 +5,7 @@
 #include <boost/filesystem/operations.hpp>
 
 #include "cleaning/ansi_path.h"
+#include "cleaning/directory_removal.h"
 #include "cleaning/special_folders.h"
 #include "cleaning/tree_removal.h"
 #include "support/log/log.h"
@@ -30,7 +31,7 @@ bool remove_registered_folder(const std::string& folder) {
             replay::registry2::key::open_root(HKEY_LOCAL_MACHINE), installer_folders_key, false);
         folders.get_string(name);  // only its presence matters
         // Under Wine, removing a link to an empty folder removes that folder.
-        if (is_unremovable_link(name) || !::RemoveDirectoryW(name.c_str()))
+        if (is_unremovable_link(name) || !remove_directory_once_released(name))
             return false;
         try {
             folders.delete_value(name);

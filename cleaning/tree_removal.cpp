@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "cleaning/directory_removal.h"
 #include "cleaning/owned_handle.h"
 #include "support/log/log.h"
 
@@ -254,8 +255,8 @@ private:
     }
 
     void delete_entry(const std::wstring& path, DWORD attributes) {
-        BOOL done = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ::RemoveDirectoryW(path.c_str())
-                                                            : ::DeleteFileW(path.c_str());
+        bool done = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? remove_directory_once_released(path)
+                                                            : ::DeleteFileW(path.c_str()) != FALSE;
         if (done)
             ++removed_;
         else

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cleaning/file_removal.h"
 #include "tests/cleaning/log_capture.h"
 #include "tests/cleaning/test_programs.h"
 
@@ -72,6 +73,21 @@ TEST_F(LaunchAndWait, AnswersTheProgramsExitCode) {
                   "launch_and_wait_for_exit_code: \"C:\\tvr_launch_test\\Pellane2.exe\" --exit 0",
                   "exit_code: 0"}),
               log.texts());
+}
+
+// The suite's tools program runs in its own folder, which is removed next. Under
+// Wine the console host started for the program keeps that folder as its current
+// folder for a moment after the program has ended.
+TEST_F(LaunchAndWait, TheFolderTheProgramRanInCanBeRemovedRightAfter) {
+    const std::string program = folder_.place(STAND_IN_PROCESS_EXE, "Tools\\Pellane2.exe");
+    const std::wstring wide_program(program.begin(), program.end());
+    log_capture log;
+
+    ASSERT_EQ(0, cleaning::launch_and_wait_for_exit_code(wide_program, L"--exit 0",
+                                                         L"C:\\tvr_launch_test\\Tools"));
+
+    EXPECT_TRUE(cleaning::remove_folder(folder_.path() + "Tools")) << log.texts().back();
+    EXPECT_FALSE(file_exists(folder_.path() + "Tools"));
 }
 
 TEST_F(LaunchAndWait, AMissingProgramCountsAsExitCode1) {

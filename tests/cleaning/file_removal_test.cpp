@@ -5,6 +5,7 @@
 #include "cleaning/tree_removal.h"
 #include "file_tree.h"
 #include "log_capture.h"
+#include "virtual_clock.h"
 
 namespace {
 
@@ -50,10 +51,12 @@ TEST_F(file_removal, whole_tree_goes_and_a_missing_one_is_only_logged) {
 
 TEST_F(file_removal, locked_file_keeps_its_folders_but_everything_else_goes) {
     tree(path("tree"));
-    testing_support::held_file locked(path("tree\\sub\\b.txt"));
+    testing_support::held_entry locked(path("tree\\sub\\b.txt"));
     ASSERT_TRUE(locked.holds());
+    testing_support::virtual_clock clock;
 
     EXPECT_FALSE(cleaning::remove_folder(path("tree")));
+    EXPECT_TRUE(clock.sleeps().empty()) << "a folder that is not empty is not waited for";
 
     EXPECT_TRUE(exists(path("tree\\sub\\b.txt")));
     EXPECT_FALSE(exists(path("tree\\a.txt")));
@@ -68,6 +71,70 @@ TEST_F(file_removal, locked_file_keeps_its_folders_but_everything_else_goes) {
     locked.release();
     EXPECT_TRUE(cleaning::remove_folder(path("tree")));
     EXPECT_FALSE(exists(path("tree")));
+}
+
+// Sleeps advance virtual time; the hold on a folder ends after the given number.
+class clock_releasing_after : public testing_support::virtual_clock {
+public:
+    clock_releasing_after(size_t sleeps, testing_support::held_entry& hold)
+        : sleeps_before_release_(sleeps), hold_(hold) {}
+    void sleep(uint32_t milliseconds) override {
+        virtual_clock::sleep(milliseconds);
+        if (sleeps().size() == sleeps_before_release_)
+            hold_.release();
+    }
+
+private:
+    size_t sleeps_before_release_;
+    testing_support::held_entry& hold_;
+};
+
+uint32_t total(const std::vector<uint32_t>& sleeps) {
+    uint32_t sum = 0;
+    for (uint32_t milliseconds : sleeps)
+        sum += milliseconds;
+    return sum;
+}
+
+TEST_F(file_removal, folder_held_open_for_a_moment_goes_once_released) {
+    tree(path("tree"));
+    testing_support::make_folders(path("empty"));
+    {
+        testing_support::held_entry hold(path("tree\\sub"));
+        ASSERT_TRUE(hold.holds());
+        clock_releasing_after clock(3, hold);
+        EXPECT_TRUE(cleaning::remove_folder(path("tree")));
+        EXPECT_EQ(clock.sleeps().size(), 3u);
+    }
+    {
+        testing_support::held_entry hold(path("empty"));
+        clock_releasing_after clock(2, hold);
+        cleaning::remove_empty_folder(path("empty"));
+        EXPECT_EQ(clock.sleeps().size(), 2u);
+    }
+    EXPECT_FALSE(exists(path("tree")));
+    EXPECT_FALSE(exists(path("empty")));
+    EXPECT_EQ(log.texts(),
+              (std::vector<std::string>{". Folder '" + path("tree") + "' was removed",
+                                        "Removed empty folder '" + path("empty") + "' !"}));
+}
+
+TEST_F(file_removal, folder_held_open_for_good_fails_after_a_bounded_wait) {
+    tree(path("tree"));
+    testing_support::held_entry hold(path("tree"));
+    testing_support::virtual_clock clock;
+
+    EXPECT_FALSE(cleaning::remove_folder(path("tree")));
+    cleaning::remove_empty_folder(path("tree"));
+
+    EXPECT_TRUE(exists(path("tree")));
+    EXPECT_FALSE(exists(path("tree\\sub")));
+    EXPECT_GT(total(clock.sleeps()), 0u);
+    EXPECT_LE(total(clock.sleeps()), 2 * 5000u);
+    ASSERT_EQ(log.texts().size(), 3u);
+    EXPECT_EQ(log.texts()[1], "! Failed to remove folder '" + path("tree") + "' !");
+    EXPECT_EQ(log.texts()[2],
+              "Failed to remove empty folder '" + path("tree") + "', GetLastError()=32 !");
 }
 
 TEST_F(file_removal, tree_count_includes_every_entry_and_the_root) {

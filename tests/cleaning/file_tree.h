@@ -39,15 +39,16 @@ inline void make_folders(const std::string& path) {
     }
 }
 
-// A file held open without delete sharing, as a running program holds its files.
-class held_file {
+// A file or folder held open without delete sharing, as a running program holds
+// its files and a process its current folder.
+class held_entry {
 public:
-    explicit held_file(const std::string& path)
+    explicit held_entry(const std::string& path)
         : handle_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~held_file() { release(); }
-    held_file(const held_file&) = delete;
-    held_file& operator=(const held_file&) = delete;
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
+    ~held_entry() { release(); }
+    held_entry(const held_entry&) = delete;
+    held_entry& operator=(const held_entry&) = delete;
     bool holds() const { return handle_ != INVALID_HANDLE_VALUE; }
     void release() {
         if (holds())

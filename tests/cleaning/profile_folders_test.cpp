@@ -61,7 +61,7 @@ TEST_F(profiles, virtual_store_goes_from_every_profile_and_the_entries_are_count
 TEST_F(profiles, virtual_store_failure_in_one_profile_does_not_stop_the_others) {
     fill(first / store);
     fill(second / store);
-    testing_support::held_file locked(first / (std::string(store) + "\\x.txt"));
+    testing_support::held_entry locked(first / (std::string(store) + "\\x.txt"));
 
     int removed = cleaning::rmove_virtual_store();
 
