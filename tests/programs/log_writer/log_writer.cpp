@@ -11,9 +11,11 @@
 // Sets the log up as the tool does: the console, then BASE_NAME, then
 // SECOND_BASE. Each line reads "writer WRITER_ID line N " followed by PAYLOAD
 // characters (a repeated mix of ASCII and accented letters of the ANSI code
-// page, so that the file's UTF-8 is longer than the text) and " end". When the
-// environment names an event in LOG_WRITER_GO, the lines wait for it, so that
-// writers started one after the other write at the same time.
+// page, so that the file's UTF-8 is longer than the text) and " end".
+//
+// In both forms, when the environment names an event in LOG_WRITER_GO, the
+// lines wait for it, so that writers started one after the other write at the
+// same time.
 #include <windows.h>
 
 #include <cstdlib>
@@ -68,6 +70,7 @@ int main(int argc, char** argv) {
                 replay::log::info("writer %s line %ld %s end", id.c_str(), line, payload.c_str());
             }
         } else {
+            wait_for_go();
             for (long line = 1; line <= count; ++line) {
                 replay::log::info("writer %s line %ld end", id.c_str(), line);
             }

@@ -26,6 +26,10 @@ struct writers_result {
 
 void run_writers(const std::string& base, int writers, int lines, std::uint32_t max_size,
                  std::uint32_t backup_count) {
+    // Started one after another, the writers could otherwise each finish before
+    // the next one begins on a slow machine.
+    tvr_test::writers_gate gate("concurrent_writers." + std::to_string(::GetCurrentProcessId()));
+    ASSERT_TRUE(gate.ready());
     std::vector<std::unique_ptr<tvr_test::child_process>> children;
     for (int id = 1; id <= writers; ++id) {
         children.push_back(std::make_unique<tvr_test::child_process>(
@@ -33,6 +37,7 @@ void run_writers(const std::string& base, int writers, int lines, std::uint32_t 
                                 std::to_string(max_size) + " " + std::to_string(backup_count)));
         ASSERT_TRUE(children.back()->started());
     }
+    gate.open();
     for (auto& child : children) {
         EXPECT_EQ(0u, child->wait(600000)) << "a writer failed or did not finish";
     }

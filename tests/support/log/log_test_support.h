@@ -101,4 +101,27 @@ inline bool exists(const std::string& path) {
     return std::filesystem::exists(path);
 }
 
+// A start signal for the log_writer test program: writers started while it
+// lives wait for it before their first line, so that writers started one after
+// another really write at the same time.
+class writers_gate {
+public:
+    explicit writers_gate(const std::string& name)
+        : event_(::CreateEventA(nullptr, TRUE, FALSE, name.c_str())) {
+        ::SetEnvironmentVariableA("LOG_WRITER_GO", name.c_str());
+    }
+    ~writers_gate() {
+        ::SetEnvironmentVariableA("LOG_WRITER_GO", nullptr);
+        if (event_ != nullptr)
+            ::CloseHandle(event_);
+    }
+    writers_gate(const writers_gate&) = delete;
+    writers_gate& operator=(const writers_gate&) = delete;
+    bool ready() const { return event_ != nullptr; }
+    void open() { ::SetEvent(event_); }
+
+private:
+    HANDLE event_;
+};
+
 }  // namespace tvr_test

@@ -170,11 +170,8 @@ TEST(ToolSinksStress, WritersOnTheToolsThreeSinksLeaveOnlyWholeLines) {
     const std::string beside = folder / "TVRemover";
     const std::string temporary = folder / "Temp_TVRemover";
 
-    // The writers wait for this event, set once they have all started.
-    const std::string go_name = "tool_sinks_stress." + std::to_string(GetCurrentProcessId());
-    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, go_name.c_str());
-    ASSERT_NE(nullptr, go);
-    SetEnvironmentVariableA("LOG_WRITER_GO", go_name.c_str());
+    tvr_test::writers_gate gate("tool_sinks_stress." + std::to_string(GetCurrentProcessId()));
+    ASSERT_TRUE(gate.ready());
     std::vector<std::unique_ptr<console_writer>> children;
     for (int id = 1; id <= writers; ++id) {
         std::string command = "\"" + writer_program + "\" " + beside + " " + std::to_string(id) +
@@ -184,12 +181,11 @@ TEST(ToolSinksStress, WritersOnTheToolsThreeSinksLeaveOnlyWholeLines) {
             command, folder / ("console" + std::to_string(id) + ".txt")));
         ASSERT_TRUE(children.back()->started());
     }
-    SetEvent(go);
+    gate.open();
     for (auto& child : children) {
         EXPECT_EQ(0u, child->wait(600000)) << "a writer failed or did not finish";
     }
     children.clear();
-    CloseHandle(go);
 
     const std::string payload = ansi_payload(payload_length);
     const std::string utf8_payload = recoded(payload, CP_ACP, CP_UTF8);
