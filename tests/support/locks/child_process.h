@@ -18,14 +18,23 @@ inline std::string windows_path(const std::string& unix_path) {
 }
 
 // A test program started with a command line; killed if still running when the
-// test lets go of it, so that a failing test leaves nothing behind.
+// test lets go of it, so that a failing test leaves nothing behind. Given an
+// inheritable `output`, the program's standard output and error go there.
 class child_process {
 public:
-    child_process(const std::string& program, const std::string& arguments) {
+    child_process(const std::string& program, const std::string& arguments,
+                  HANDLE output = INVALID_HANDLE_VALUE) {
         std::string command = "\"" + program + "\" " + arguments;
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
-        started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+        const bool redirected = output != INVALID_HANDLE_VALUE;
+        if (redirected) {
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdOutput = output;
+            startup.hStdError = output;
+            startup.hStdInput = INVALID_HANDLE_VALUE;
+        }
+        started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, redirected, 0, nullptr,
                                   nullptr, &startup, &info_) != FALSE;
     }
     ~child_process() {
@@ -34,6 +43,7 @@ public:
         }
         if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
             TerminateProcess(info_.hProcess, 99);
+            WaitForSingleObject(info_.hProcess, INFINITE);
         }
         CloseHandle(info_.hThread);
         CloseHandle(info_.hProcess);

@@ -52,30 +52,9 @@ bool valid_utf8(const std::string& text) {
 // A writer whose standard output goes to a file of its own.
 class console_writer {
 public:
-    console_writer(const std::string& command_line, const std::string& console_path) {
-        SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
-        output_ = CreateFileA(console_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = output_;
-        startup.hStdError = output_;
-        startup.hStdInput = INVALID_HANDLE_VALUE;
-        std::string command = command_line;
-        started_ = output_ != INVALID_HANDLE_VALUE &&
-                   CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &info_) != FALSE;
-    }
+    console_writer(const std::string& arguments, const std::string& console_path)
+        : output_(open_output(console_path)), writer_(writer_program, arguments, output_) {}
     ~console_writer() {
-        if (started_) {
-            if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(info_.hProcess, 99);
-                WaitForSingleObject(info_.hProcess, INFINITE);
-            }
-            CloseHandle(info_.hThread);
-            CloseHandle(info_.hProcess);
-        }
         if (output_ != INVALID_HANDLE_VALUE) {
             CloseHandle(output_);
         }
@@ -83,20 +62,18 @@ public:
     console_writer(const console_writer&) = delete;
     console_writer& operator=(const console_writer&) = delete;
 
-    bool started() const { return started_; }
-    DWORD wait(DWORD milliseconds) {
-        if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) {
-            return STILL_ACTIVE;
-        }
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
+    bool started() const { return output_ != INVALID_HANDLE_VALUE && writer_.started(); }
+    DWORD wait(DWORD milliseconds) { return writer_.wait(milliseconds); }
 
 private:
-    HANDLE output_ = INVALID_HANDLE_VALUE;
-    bool started_ = false;
-    PROCESS_INFORMATION info_ = {};
+    static HANDLE open_output(const std::string& path) {
+        SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+        return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+
+    HANDLE output_;
+    tvr_test::child_process writer_;
 };
 
 std::vector<std::string> split(const std::string& text, const std::string& end,
@@ -174,11 +151,10 @@ TEST(ToolSinksStress, WritersOnTheToolsThreeSinksLeaveOnlyWholeLines) {
     ASSERT_TRUE(gate.ready());
     std::vector<std::unique_ptr<console_writer>> children;
     for (int id = 1; id <= writers; ++id) {
-        std::string command = "\"" + writer_program + "\" " + beside + " " + std::to_string(id) +
-                              " " + std::to_string(lines) + " 4294967295 0 " + temporary + " " +
-                              std::to_string(payload_length);
+        std::string arguments = beside + " " + std::to_string(id) + " " + std::to_string(lines) +
+                                " 4294967295 0 " + temporary + " " + std::to_string(payload_length);
         children.push_back(std::make_unique<console_writer>(
-            command, folder / ("console" + std::to_string(id) + ".txt")));
+            arguments, folder / ("console" + std::to_string(id) + ".txt")));
         ASSERT_TRUE(children.back()->started());
     }
     gate.open();
