@@ -12,15 +12,17 @@
 #include <boost/filesystem.hpp>
 
 #include "cleaning/special_folders.h"
-#include "suite/config_storage.h"
 #include "tests/cleaning/log_capture.h"
 #include "tests/cleaning/registry_views.h"
 #include "tests/cleaning/test_programs.h"
 #include "tests/cleaning/virtual_clock.h"
+#include "tests/suite/config/sample_documents.h"
+#include "tests/suite/sealed_files.h"
 
 // The 3.1.x suite remover against a prefix seeded with the suite: its sealed
 // products list and settings, its folders, its HostTag key and its shared-DLL
-// counters.
+// counters. The lists are the suite's own documents, sealed and read back without
+// the store, so a store that drifts from the suite's format fails here too.
 namespace {
 
 namespace fs = boost::filesystem;
@@ -43,31 +45,28 @@ std::wstring products_file() {
     return common_appdata() + L"Corvane\\Suite\\product.cfg";
 }
 
-void register_products(const std::vector<std::wstring>& codes) {
-    config::products_impl list;
-    for (const auto& code : codes)
-        list.m_products.push_back({code, code + L" name", L"C:\\" + code});
+// Products named after their codes.
+void register_products(std::initializer_list<const char*> codes) {
     fs::create_directories(common_appdata() + L"Corvane\\Suite");
-    config::config_storage<config::products_impl>().save(list, products_file());
+    sealed::write_file(products_file(), sealed::seal(sample::products_document(codes)));
 }
 
-std::vector<std::wstring> registered_codes() {
-    config::products_impl list;
-    config::config_storage<config::products_impl>().load(list, products_file());
-    std::vector<std::wstring> codes;
-    for (const auto& product : list.m_products)
-        codes.push_back(product.m_product_id);
-    return codes;
+// The products list as the remover left it, unsealed but not parsed.
+std::string saved_list() {
+    return sealed::unsealed(sealed::read_file(products_file()));
 }
 
-void write_settings(const std::wstring& product_name, const std::wstring& user,
-                    const std::wstring& site) {
-    const std::wstring folder = common_appdata() + L"Corvane\\" + product_name;
-    fs::create_directories(folder);
-    config::suite_impl settings;
-    settings.m_user_name = user;
-    settings.m_user_site = site;
-    config::config_storage<config::suite_impl>().save(settings, folder + L"\\suite.cfg");
+void write_settings(const std::wstring& file, const std::string& user, const std::string& site) {
+    std::string document = sample::suite_document(4);
+    const std::string user_tag = "<m_user_name>jane.doe<", site_tag = "<m_user_site>example.org<";
+    document.replace(document.find(user_tag), user_tag.size(), "<m_user_name>" + user + "<");
+    document.replace(document.find(site_tag), site_tag.size(), "<m_user_site>" + site + "<");
+    fs::create_directories(fs::path(file).parent_path());
+    sealed::write_file(file, sealed::seal(document));
+}
+
+std::wstring settings_of(const std::wstring& product_name) {
+    return common_appdata() + L"Corvane\\" + product_name + L"\\suite.cfg";
 }
 
 void touch(const std::wstring& file) {
@@ -78,6 +77,25 @@ void touch(const std::wstring& file) {
 bool contains_line(const testing_support::log_capture& log, const std::string& text) {
     const auto lines = log.texts();
     return std::find(lines.begin(), lines.end(), text) != lines.end();
+}
+
+using lines = std::vector<std::string>;
+
+lines lines_starting(const testing_support::log_capture& log, const std::string& start) {
+    lines found;
+    for (const auto& text : log.texts())
+        if (text.compare(0, start.size(), start) == 0)
+            found.push_back(text);
+    return found;
+}
+
+// From the first line equal to `first` through the next equal to `last`.
+lines lines_between(const testing_support::log_capture& log, const std::string& first,
+                    const std::string& last) {
+    const lines all = log.texts();
+    const auto begin = std::find(all.begin(), all.end(), first);
+    const auto end = std::find(begin, all.end(), last);
+    return end == all.end() ? lines() : lines(begin, end + 1);
 }
 
 class pellane31x_remover_test : public ::testing::Test {
@@ -144,7 +162,7 @@ protected:
 };
 
 TEST_F(pellane31x_remover_test, suite_alone_with_the_product_is_removed_and_counters_deleted) {
-    register_products({L"PELLANE", L"TVPRO"});
+    register_products({"PELLANE", "TVPRO"});
     seed_suite_files();
     seed_counters(2);
     testing_support::log_capture log;
@@ -155,40 +173,65 @@ TEST_F(pellane31x_remover_test, suite_alone_with_the_product_is_removed_and_coun
     EXPECT_FALSE(fs::exists(common_appdata() + L"Corvane\\Launch Bar"));
     EXPECT_FALSE(fs::exists(program_files() + L"Corvane"));
     EXPECT_TRUE(contains_line(log, "Pellane 3.1.x INSTALLDIR was removed"));
-    EXPECT_TRUE(contains_line(log,
-                              "Number of products with Pellane according to "
-                              "configurations files: 0"));
+    EXPECT_EQ(
+        lines_between(log, "**** Let's remove Pellane 3.1.x Registry Component ****",
+                      "Number of products with Pellane according to configurations files: 0"),
+        (lines{"**** Let's remove Pellane 3.1.x Registry Component ****",
+               "Search Component CorvaneLauncher.exe ", "Search Component CorvaneSuiteService.exe ",
+               "Search Component Corvane\\ovhtml.dll ",
+               "Search Component Corvane\\LogGatherer.exe ",
+               "Search Component Corvane\\HostTag.exe ",
+               "Search Component Corvane\\HostTagGateway.dll ",
+               "  Removed regkey 'HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\HostTag'", "",
+               "Removed regkey HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\HostTag", "",
+               "Count products registered in Pellane 3.1.x", "   number of products = 0", "", "",
+               "Fixing Pellane counters in SharedDLLs",
+               "Number of products with Pellane according to configurations files: 0"}));
     EXPECT_EQ(counters(), std::vector<long long>(6, -1));
 }
 
 TEST_F(pellane31x_remover_test, suite_used_by_a_pair_stays_and_the_pair_counts_once) {
-    register_products({L"PELLANE", L"TVPRO", L"NBPRO", L"KLPRO"});
+    register_products({"PELLANE", "TVPRO", "NBPRO", "KLPRO"});
     seed_suite_files();
     seed_counters(4);
 
     remove_product();
 
     EXPECT_TRUE(suite_present());
-    EXPECT_EQ(registered_codes(), (std::vector<std::wstring>{L"PELLANE", L"NBPRO", L"KLPRO"}));
+    EXPECT_EQ(saved_list(), sample::products_document({"PELLANE", "NBPRO", "KLPRO"}));
     EXPECT_EQ(counters(), std::vector<long long>(6, 1));
 }
 
 TEST_F(pellane31x_remover_test, one_of_the_pair_alone_counts_as_a_product) {
-    register_products({L"PELLANE", L"TVPRO", L"NBPRO"});
+    register_products({"PELLANE", "TVPRO", "NBPRO"});
     seed_counters(3);
-    remove_product();
+    {
+        testing_support::log_capture log;
+        remove_product();
+        EXPECT_EQ(lines_starting(log, "Check if "),
+                  (lines{"Check if PELLANE is registered in Pellane 3.1.x",
+                         "Check if NBPRO is registered in Pellane 3.1.x",
+                         "Check if KLPRO is registered in Pellane 3.1.x"}));
+    }
     EXPECT_EQ(counters(), std::vector<long long>(6, 1));
 
-    register_products({L"PELLANE", L"TVPRO", L"KLPRO", L"XXPRO"});
+    // The second of the pair is asked about only when the first is registered.
+    register_products({"PELLANE", "TVPRO", "KLPRO", "XXPRO"});
     seed_counters(4);
-    remove_product();
+    {
+        testing_support::log_capture log;
+        remove_product();
+        EXPECT_EQ(lines_starting(log, "Check if "),
+                  (lines{"Check if PELLANE is registered in Pellane 3.1.x",
+                         "Check if NBPRO is registered in Pellane 3.1.x"}));
+    }
     EXPECT_EQ(counters(), std::vector<long long>(6, 2));
 }
 
 // A list without the suite's own entry: the one product left still uses the
 // suite, so the suite must not be removed under it.
 TEST_F(pellane31x_remover_test, suite_stays_for_one_other_product_without_its_own_entry) {
-    register_products({L"TVPRO", L"NBPRO"});
+    register_products({"TVPRO", "NBPRO"});
     seed_suite_files();
     seed_counters(2);
 
@@ -201,18 +244,18 @@ TEST_F(pellane31x_remover_test, suite_stays_for_one_other_product_without_its_ow
 }
 
 TEST_F(pellane31x_remover_test, a_code_registered_twice_is_erased_once_per_call) {
-    register_products({L"TVPRO", L"PELLANE", L"TVPRO", L"tvpro"});
+    register_products({"TVPRO", "PELLANE", "TVPRO", "tvpro"});
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
                                       L"CorvaneSuiteService.exe");
     testing_support::log_capture log;
 
     remover.unregister_product_from_pellane_31x(L"TVPRO");
-    EXPECT_EQ(registered_codes(), (std::vector<std::wstring>{L"PELLANE", L"TVPRO", L"tvpro"}));
+    EXPECT_EQ(saved_list(), sample::products_document({"PELLANE", "TVPRO", "tvpro"}));
     EXPECT_TRUE(contains_line(log, "'TVPRO' unregistered"));
 
     remover.unregister_product_from_pellane_31x(L"TVPRO");
     remover.unregister_product_from_pellane_31x(L"TVPRO");
-    EXPECT_EQ(registered_codes(), (std::vector<std::wstring>{L"PELLANE", L"tvpro"}));
+    EXPECT_EQ(saved_list(), sample::products_document({"PELLANE", "tvpro"}));
     EXPECT_TRUE(contains_line(log, "PRODUCT TVPRO WAS NOT REGISTERED in Pellane 3.1.x"));
 }
 
@@ -243,9 +286,9 @@ TEST_F(pellane31x_remover_test, an_unreadable_list_counts_as_empty) {
 }
 
 TEST_F(pellane31x_remover_test, email_comes_from_the_products_settings) {
-    register_products({L"PELLANE", L"TVPRO"});
-    write_settings(L"TVPRO name", L"jane", L"example.org");
-    write_settings(L"PELLANE name", L"other", L"example.net");
+    register_products({"PELLANE", "TVPRO"});
+    write_settings(settings_of(L"TVPRO"), "jane", "example.org");
+    write_settings(settings_of(L"PELLANE"), "other", "example.net");
     testing_support::log_capture log;
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
                                       L"CorvaneSuiteService.exe");
@@ -254,14 +297,13 @@ TEST_F(pellane31x_remover_test, email_comes_from_the_products_settings) {
     EXPECT_TRUE(contains_line(
         log, "Email set to jane@example.org from suite config of Pellane version 3.1.x"));
     EXPECT_EQ(remover.get_product_common_appdata_folder(L"TVPRO"),
-              common_appdata() + L"Corvane\\TVPRO name\\");
-    EXPECT_EQ(remover.get_product_install_folder(L"TVPRO"),
-              program_files() + L"Corvane\\TVPRO name\\");
+              common_appdata() + L"Corvane\\TVPRO\\");
+    EXPECT_EQ(remover.get_product_install_folder(L"TVPRO"), program_files() + L"Corvane\\TVPRO\\");
 }
 
 TEST_F(pellane31x_remover_test, email_is_empty_when_the_settings_hold_no_address) {
-    register_products({L"TVPRO"});
-    write_settings(L"TVPRO name", L"", L"");
+    register_products({"TVPRO"});
+    write_settings(settings_of(L"TVPRO"), "", "");
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
                                       L"CorvaneSuiteService.exe");
     testing_support::log_capture log;
@@ -269,20 +311,15 @@ TEST_F(pellane31x_remover_test, email_is_empty_when_the_settings_hold_no_address
     ASSERT_FALSE(log.texts().empty());
     EXPECT_EQ(log.texts().back(), "");
 
-    write_settings(L"TVPRO name", L"", L"example.org");
+    write_settings(settings_of(L"TVPRO"), "", "example.org");
     EXPECT_EQ(remover.read_user_email_from_pellane_31x(L"TVPRO"), "@example.org");
 }
 
 // An unregistered code has no settings folder; the brand folder's own settings
 // belong to no product and must not be taken for its address.
 TEST_F(pellane31x_remover_test, email_of_an_unregistered_product_is_empty) {
-    register_products({L"PELLANE"});
-    fs::create_directories(common_appdata() + L"Corvane");
-    config::suite_impl settings;
-    settings.m_user_name = L"stray";
-    settings.m_user_site = L"example.org";
-    config::config_storage<config::suite_impl>().save(settings,
-                                                      common_appdata() + L"Corvane\\suite.cfg");
+    register_products({"PELLANE"});
+    write_settings(common_appdata() + L"Corvane\\suite.cfg", "stray", "example.org");
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
                                       L"CorvaneSuiteService.exe");
     EXPECT_EQ(remover.read_user_email_from_pellane_31x(L"TVPRO"), "");
@@ -301,7 +338,7 @@ protected:
         fs::create_directories(fs::path(program).parent_path());
         ::CopyFileA(testing_support::windows_path(SUITE_SERVICE_EXE).c_str(), program.c_str(),
                     FALSE);
-        register_products({L"TVPRO"});
+        register_products({"TVPRO"});
     }
     void TearDown() override {
         testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"Software\\TVR Tests", view::bits32);
