@@ -1,5 +1,7 @@
 #include "support/mail/header_type.h"
 
+#include <utility>
+
 #include "support/coding/base64.h"
 #include "support/coding/quoted_printable.h"
 #include "support/mail/ascii_case.h"
@@ -24,6 +26,25 @@ bool writable_as_is(const std::wstring& text) {
             return false;
     }
     return text.find(L"=?") == std::wstring::npos;
+}
+
+// A folded line holds a blank and the run after it.
+bool fits_folded_lines(const std::wstring& text) {
+    constexpr std::size_t longest_run = 77;
+    std::size_t run = 0;
+    for (wchar_t c : text) {
+        run = (c == L' ' || c == L'\t') ? 0 : run + 1;
+        if (run > longest_run)
+            return false;
+    }
+    return true;
+}
+
+// Past the character that starts at `at`: a surrogate pair stays together.
+std::size_t character_end(const std::wstring& text, std::size_t at) {
+    const unsigned long code = static_cast<unsigned long>(text[at]);
+    const bool high_surrogate = code >= 0xD800 && code <= 0xDBFF;
+    return at + (high_surrogate && at + 1 < text.size() ? 2 : 1);
 }
 
 std::string ascii_bytes(const std::wstring& text) {
@@ -113,10 +134,9 @@ const std::wstring* parametized_value_type::find_parameter(const std::string& na
     return nullptr;
 }
 
-std::string encode_header_value(const generic_value_type& type, const std::wstring& text) {
-    if (writable_as_is(text))
-        return ascii_bytes(text);
+namespace {
 
+std::string encoded_word(const generic_value_type& type, const std::wstring& text) {
     const std::string& charset = type.charset();
     const std::string bytes =
         type.converter().to_narrow(text, unicode::codepage_from_name(charset), true);
@@ -128,6 +148,36 @@ std::string encode_header_value(const generic_value_type& type, const std::wstri
     }
     const std::string q_word = "=?" + charset + "?Q?" + q_text + "?=";
     return b_word.size() < q_word.size() ? b_word : q_word;
+}
+
+}  // namespace
+
+std::string encode_header_value(const generic_value_type& type, const std::wstring& text) {
+    if (writable_as_is(text))
+        return ascii_bytes(text);
+    return encoded_word(type, text);
+}
+
+std::string encode_header_words(const generic_value_type& type, const std::wstring& text) {
+    if (writable_as_is(text) && fits_folded_lines(text))
+        return ascii_bytes(text);
+    std::string words;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = character_end(text, at);
+        std::string word = encoded_word(type, text.substr(at, end - at));
+        while (end < text.size()) {
+            const std::size_t next = character_end(text, end);
+            std::string longer = encoded_word(type, text.substr(at, next - at));
+            if (longer.size() > max_encoded_word_length)
+                break;
+            word = std::move(longer);
+            end = next;
+        }
+        words += (words.empty() ? "" : " ") + word;
+        at = end;
+    }
+    return words;
 }
 
 }  // namespace header_type

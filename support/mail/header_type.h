@@ -81,6 +81,16 @@ private:
 // charset lacks raises unmappable_character.
 std::string encode_header_value(const generic_value_type& type, const std::wstring& text);
 
+// The longest encoded word RFC 2047 lets a reader accept.
+constexpr std::size_t max_encoded_word_length = 75;
+
+// Text as it is to appear in a header that is folded: unchanged when
+// encode_header_value would leave it so and no run of it without blanks is too
+// long to stand on a folded line; otherwise encoded words of at most
+// max_encoded_word_length characters, each holding whole characters, one blank
+// apart (a reader drops the blank between two encoded words).
+std::string encode_header_words(const generic_value_type& type, const std::wstring& text);
+
 }  // namespace header_type
 }  // namespace message2
 }  // namespace internet

@@ -2,6 +2,7 @@
 
 #include "support/mail/ascii_case.h"
 #include "support/mail/body_lines.h"
+#include "support/mail/header_fields.h"
 #include "support/mail/header_type.h"
 #include "support/text/charset.h"
 
@@ -110,7 +111,10 @@ std::string message::transfer_encoding() const {
 void message::append_lines(std::vector<std::string>& lines) const {
     for (const header& h : headers_) {
         const bool is_type = ascii_iequals(h.first, content_type_name);
-        lines.push_back(h.first + ": " + (is_type ? content_type_value(h.second) : h.second));
+        for (std::string& line : header_fields::fold(
+                 h.first + ": " + (is_type ? content_type_value(h.second) : h.second))) {
+            lines.push_back(std::move(line));
+        }
     }
     lines.emplace_back();
 

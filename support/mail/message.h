@@ -58,8 +58,8 @@ public:
     message& child(size_t index) { return *children_.at(index); }
 
     // The part as mail lines without line ends: headers (the "Content-Type" value
-    // rebuilt from the type, charset and boundary), an empty line, the body in the
-    // transfer encoding named by "Content-Transfer-Encoding", then the sub-parts.
+    // rebuilt from the type, charset and boundary; long lines folded), an empty line, the body in
+    // the transfer encoding named by "Content-Transfer-Encoding", then the sub-parts.
     std::vector<std::string> to_lines() const;
 
 private:

@@ -211,3 +211,41 @@ TEST(HeaderValues, RandomValuesSurviveSerializeAndParse) {
 }
 
 }  // namespace
+
+namespace folded {
+
+std::wstring decoded(const std::string& header_text) {
+    unstructured_value_type read(converter());
+    read.parse(header_text);
+    return read.text();
+}
+
+// A subject's version text may be long or beyond ASCII: every encoded word must
+// stay within 75 characters and decode to whole characters on its own, and the
+// words together give the text back.
+TEST(EncodeHeaderWords, LongOrForeignTextBecomesShortWordsOfWholeCharacters) {
+    unstructured_value_type type(converter());
+    type.set_charset("utf-8");
+    EXPECT_EQ("OVFRemover.exe log OVF:14.0.22  OS:5.1",
+              encode_header_words(type, L"OVFRemover.exe log OVF:14.0.22  OS:5.1"));
+    std::wstring foreign;
+    for (int i = 0; i < 40; ++i)
+        foreign += L"\u00e9\u65e5\U0001F600 ";
+    for (const std::wstring& text : {std::wstring(300, L'7'), foreign, L"OVF:" + foreign}) {
+        const std::string words = encode_header_words(type, text);
+        std::wstring joined;
+        for (std::size_t at = 0; at < words.size();) {
+            std::size_t end = words.find(' ', at);
+            end = end == std::string::npos ? words.size() : end;
+            const std::string word = words.substr(at, end - at);
+            EXPECT_LE(word.size(), max_encoded_word_length) << word;
+            EXPECT_EQ(0u, word.rfind("=?utf-8?", 0)) << word;
+            joined += decoded(word);
+            at = end + 1;
+        }
+        EXPECT_EQ(text, joined);
+        EXPECT_EQ(text, decoded(words));
+    }
+}
+
+}  // namespace folded

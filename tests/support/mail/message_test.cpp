@@ -7,6 +7,7 @@
 
 #include "support/coding/base64.h"
 #include "support/coding/quoted_printable.h"
+#include "support/mail/header_fields.h"
 #include "support/mail/message.h"
 #include "support/text/basic_converter.h"
 #include "support/text/unicode_errors.h"
@@ -192,6 +193,54 @@ TEST(Message, TextHandedOverIsKeptOnlyWhenEncoded) {
     m.set_text(std::move(again));
     EXPECT_EQ(kept + L"!", m.text());
     EXPECT_EQ("caf\xe9!", m.body());
+}
+
+// Header lines longer than 78 characters are folded before a blank, so that
+// unfolding gives each line back; a line without a blank stays whole.
+TEST(Message, LongHeaderLinesFoldBeforeBlanks) {
+    message m(converter());
+    std::string words;
+    for (int i = 0; i < 30; ++i)
+        words += "=?utf-8?B?w6nml6Xwn5iA?= ";
+    words += "end";
+    const std::string unbroken(120, 'x');
+    m.add_header("X-Unbroken", unbroken);
+    m.add_header("Subject", words);
+    const lines written = m.to_lines();
+    std::vector<std::string> unfolded;
+    for (const std::string& line : written) {
+        if (line.empty())
+            break;
+        if (line[0] == ' ' || line[0] == '\t') {
+            ASSERT_FALSE(unfolded.empty());
+            unfolded.back() += line;
+        } else {
+            unfolded.push_back(line);
+        }
+        if (line.find(unbroken) == std::string::npos) {
+            EXPECT_LE(line.size(), 78u) << line;
+        }
+        EXPECT_NE(' ', line.back()) << line;
+    }
+    EXPECT_THAT(unfolded,
+                ::testing::ElementsAre("Subject: " + words, "X-Unbroken: " + unbroken,
+                                       "Content-Transfer-Encoding: quoted-printable",
+                                       "Content-Type: text/plain; charset=\"iso-8859-1\""));
+}
+
+TEST(HeaderFields, DateIsLocalTimeWithItsOffset) {
+    using replay::internet::message2::header_fields::civil_time;
+    namespace fields = replay::internet::message2::header_fields;
+    EXPECT_EQ("Wed, 09 Dec 2026 05:21:19 +0100", fields::date_value({2026, 12, 9, 5, 21, 19}, 60));
+    EXPECT_EQ("Tue, 29 Feb 2000 23:59:59 -0330",
+              fields::date_value({2000, 2, 29, 23, 59, 59}, -210));
+    EXPECT_EQ("Fri, 31 Dec 1999 00:00:00 +0000", fields::date_value({1999, 12, 31, 0, 0, 0}, 0));
+    // Local and UTC readings a second or two apart, across a year's end.
+    EXPECT_EQ(60, fields::offset_minutes({2026, 1, 1, 0, 30, 1}, {2025, 12, 31, 23, 29, 59}));
+    EXPECT_EQ(-330, fields::offset_minutes({2025, 12, 31, 19, 0, 2}, {2026, 1, 1, 0, 29, 59}));
+    EXPECT_EQ("<20261209042119.0123456789abcdef@tvremover.example>",
+              fields::message_id_value({2026, 12, 9, 4, 21, 19}, 0x0123456789abcdefull,
+                                       "tvremover.example"));
 }
 
 }  // namespace
