@@ -42,7 +42,18 @@ DATA_BLOB blob_of(std::string& bytes) {
     return blob;
 }
 
+const protection_calls system_calls = {&::CryptProtectData, &::CryptUnprotectData};
+const protection_calls* installed_calls = nullptr;
+
 }  // namespace
+
+const protection_calls& current_protection_calls() {
+    return installed_calls != nullptr ? *installed_calls : system_calls;
+}
+
+void use_protection_calls(const protection_calls* replacement) {
+    installed_calls = replacement;
+}
 
 void crypt_stream(std::istream& input, std::ostream& output, bool seal) {
     std::string bytes{std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()};
@@ -51,13 +62,14 @@ void crypt_stream(std::istream& input, std::ostream& output, bool seal) {
     DATA_BLOB entropy = blob_of(entropy_bytes);
     local_blob out;
     if (seal) {
-        if (!CryptProtectData(&in, L"Configuration data", &entropy, nullptr, nullptr, seal_flags,
-                              out.get())) {
+        if (!current_protection_calls().protect(&in, L"Configuration data", &entropy, nullptr,
+                                                nullptr, seal_flags, out.get())) {
             throw replay::exception::formatted("failed to encrypt data (0x%08X)",
                                                static_cast<unsigned>(GetLastError()));
         }
     } else {
-        if (!CryptUnprotectData(&in, nullptr, &entropy, nullptr, nullptr, seal_flags, out.get())) {
+        if (!current_protection_calls().unprotect(&in, nullptr, &entropy, nullptr, nullptr,
+                                                  seal_flags, out.get())) {
             throw replay::exception::formatted("failed to decrypt data (0x%08X)",
                                                static_cast<unsigned>(GetLastError()));
         }

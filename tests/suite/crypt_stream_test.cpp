@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
 #include "support/errors/exception.h"
 #include "tests/suite/sealed_files.h"
@@ -47,6 +48,34 @@ TEST(crypt_stream, other_entropy_does_not_unseal) {
     } catch (const replay::exception& failure) {
         EXPECT_EQ("failed to decrypt data (0x0000000D)", failure.message_text());
     }
+}
+
+// Wine seals alike whatever the flags say, so they are watched on their way to it.
+std::vector<DWORD> flags_seen;
+
+BOOL WINAPI protect_watched(DATA_BLOB* in, LPCWSTR description, DATA_BLOB* entropy, PVOID reserved,
+                            CRYPTPROTECT_PROMPTSTRUCT* prompt, DWORD flags, DATA_BLOB* out) {
+    flags_seen.push_back(flags);
+    return ::CryptProtectData(in, description, entropy, reserved, prompt, flags, out);
+}
+
+BOOL WINAPI unprotect_watched(DATA_BLOB* in, LPWSTR* description, DATA_BLOB* entropy,
+                              PVOID reserved, CRYPTPROTECT_PROMPTSTRUCT* prompt, DWORD flags,
+                              DATA_BLOB* out) {
+    flags_seen.push_back(flags);
+    return ::CryptUnprotectData(in, description, entropy, reserved, prompt, flags, out);
+}
+
+TEST(crypt_stream, seals_for_the_whole_machine_and_never_prompts) {
+    const config::protection_calls watched = {&protect_watched, &unprotect_watched};
+    config::use_protection_calls(&watched);
+    flags_seen.clear();
+    const std::string back = run(run("for every account", true), false);
+    config::use_protection_calls(nullptr);
+
+    EXPECT_EQ("for every account", back);
+    const DWORD machine_wide = CRYPTPROTECT_LOCAL_MACHINE | CRYPTPROTECT_UI_FORBIDDEN;
+    EXPECT_EQ((std::vector<DWORD>{machine_wide, machine_wide}), flags_seen);
 }
 
 TEST(crypt_stream, empty_or_damaged_input_does_not_unseal) {
