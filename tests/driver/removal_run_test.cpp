@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,12 @@
 #include "cleaning/special_folders.h"
 #include "cleaning/windows_version.h"
 #include "driver/exit_codes.h"
+#include "driver/stages.h"
 #include "support/errors/exception.h"
 #include "support/log/log.h"
+#include "support/registry/key.h"
+#include "support/text/unicode.h"
+#include "tests/cleaning/log_capture.h"
 #include "tests/cleaning/scripted_message_boxes.h"
 #include "tests/cleaning/virtual_clock.h"
 #include "tests/driver/log_file.h"
@@ -50,6 +55,11 @@ void last_work(cleaning::product_cleaner& context) {
     replay::log::info("last work on %s", context.install_dir.c_str());
 }
 
+void starting_work(cleaning::product_cleaner&) {
+    stages_run.push_back("start");
+    replay::log::info("stage under test follows");
+}
+
 using driver::stage_guard;
 const std::vector<driver::stage> shielded_stages = {
     {"**** First ****", first_work, stage_guard::none, nullptr},
@@ -57,6 +67,23 @@ const std::vector<driver::stage> shielded_stages = {
     {"**** Logged ****", failing_work, stage_guard::logging, "Logged stage had problems..."},
     {"**** Discarded ****", failing_work, stage_guard::discarding, nullptr},
     {"**** Last ****", last_work, stage_guard::none, nullptr},
+};
+
+// A log sink that raises on the first line it is given, as an operation fails
+// in the middle of its work; the log's shutdown disposes of it. Level 1, so the
+// sinks of the log files have the line before it raises.
+class raising_sink : public replay::log::listener {
+public:
+    explicit raising_sink(std::shared_ptr<std::string> raised_on) : raised_on_(raised_on) {}
+    void write(int, const std::string&, const std::string& text) override {
+        if (!raised_on_->empty())
+            return;
+        *raised_on_ = text;
+        throw replay::exception("injected fault");
+    }
+
+private:
+    std::shared_ptr<std::string> raised_on_;
 };
 
 // Answers No to every question, so no run here ever sends its log anywhere.
@@ -289,6 +316,115 @@ TEST_F(RemovalRun, FailureOfAnUnshieldedStageEndsTheRunWithItsOwnCode) {
         ::CreateFileA(current_log().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(INVALID_HANDLE_VALUE, exclusive);
     ::CloseHandle(exclusive);
+}
+
+// Each stage of the real sequence, its work failing: only the 3.1.x suite's
+// stage and the AppData stage go on to the next stage.
+TEST_F(RemovalRun, ARealStageThatFailsEndsTheRunUnlessItIsShielded) {
+    const std::vector<driver::stage>& real = driver::removal_stages();
+    ASSERT_EQ(11u, real.size());
+    for (std::size_t number = 1; number <= real.size(); ++number) {
+        SCOPED_TRACE("stage " + std::to_string(number));
+        driver::stage failing = real[number - 1];
+        failing.work = failing_work;
+        stages_run.clear();
+
+        const int code = run({{nullptr, starting_work, stage_guard::none, nullptr},
+                              failing,
+                              {"**** Last ****", last_work, stage_guard::none, nullptr}});
+
+        auto texts = read_log_file(current_log()).texts();
+        ASSERT_GE(texts.size(), 4u);
+        if (number == 4 || number == 7) {
+            EXPECT_EQ(driver::exit_completed, code);
+            EXPECT_THAT(stages_run, ElementsAre("start", "failing", "last"));
+            EXPECT_EQ(std::string(banner) + " completed OK.", texts[texts.size() - 4]);
+        } else {
+            EXPECT_EQ(driver::exit_failed, code);
+            EXPECT_THAT(stages_run, ElementsAre("start", "failing"));
+            const std::string where = failing.heading
+                                          ? std::string("\"") + failing.heading + "\""
+                                          : std::string("the Installer database cleaning");
+            EXPECT_EQ("The removal stopped in " + where + ": exception: [the stage broke]",
+                      texts[texts.size() - 4]);
+            EXPECT_EQ(std::string(banner) + " completed abnormally.", texts[texts.size() - 2]);
+        }
+    }
+}
+
+// The older suite tools unregister themselves from the product's folder, and a
+// failure there is of no consequence; the newer ones are a service, whose
+// failures end the run. The first line of either branch fails here.
+TEST(PellaneToolsStage, VersionsBefore14016TakeTheShieldedOlderBranch) {
+    for (int version : {14015, 14016}) {
+        SCOPED_TRACE(version);
+        cleaning::product_cleaner context("Tarvello");
+        context.version = version;
+        context.install_dir = "C:\\tvr-no-such-folder\\Tarvello\\";
+        testing_support::log_capture log;
+        auto raised_on = std::make_shared<std::string>();
+        replay::log::add_listener(1, new raising_sink(raised_on));
+        if (version == 14015) {
+            EXPECT_NO_THROW(driver::stop_and_delete_pellane_tools(context));
+            EXPECT_EQ("Unregister Pellane Tools.exe", *raised_on);
+        } else {
+            EXPECT_THROW(driver::stop_and_delete_pellane_tools(context), replay::exception);
+            EXPECT_EQ("The specified service (Pellane 2) does not exist as an installed service.",
+                      *raised_on);
+        }
+        EXPECT_EQ(1u, log.texts().size());
+    }
+}
+
+TEST_F(RemovalRun, TemporaryLogThatCannotBeCreatedEndsTheRunBeforeAnyStage) {
+    boost::filesystem::create_directory(root_ / "temp" / "TVRemover.log.txt");
+    EXPECT_EQ(driver::exit_failed, run(shielded_stages));
+    EXPECT_TRUE(stages_run.empty());
+    EXPECT_TRUE(boxes_.shown().empty());
+    auto texts = read_log_file(current_log()).texts();
+    ASSERT_EQ(4u, texts.size());
+    EXPECT_EQ(0u, texts[0].find("The removal stopped in log set-up: "));
+    EXPECT_THAT(std::vector<std::string>(texts.begin() + 1, texts.end()),
+                ElementsAre("", std::string(banner) + " completed abnormally.", ""));
+}
+
+// An install folder whose parent is named through "." leaves the Installer walk
+// asking about a folder it has just removed, and that question raises.
+TEST_F(RemovalRun, InstallFolderWalkThatRaisesEndsTheRunInItsStage) {
+    using replay::registry2::key;
+    const std::string brand = (root_ / "Brand").string();
+    boost::filesystem::create_directories(root_ / "Brand" / "Tarvello");
+    const std::wstring entry = L"TvrRemovalRun-" + std::to_wstring(::GetCurrentProcessId());
+    const key uninstall = key::open_subkey(
+        key::open_root(HKEY_LOCAL_MACHINE),
+        L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + entry, true);
+    uninstall.set_string(L"DisplayName", L"Tarvello");
+    uninstall.set_string(L"DisplayVersion", L"1.4.22");
+    uninstall.set_string(L"InstallLocation",
+                         replay::unicode::to_wide(brand + "\\.\\Tarvello\\", 0));
+    const key folders =
+        key::open_subkey(key::open_root(HKEY_LOCAL_MACHINE),
+                         L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders", true);
+    const std::wstring listed = replay::unicode::to_wide(brand + "\\.\\", 0);
+    folders.set_string(listed, L"");
+    const driver::stage& program_files_stage = driver::removal_stages()[9];
+
+    const int code =
+        run({program_files_stage, {"**** Last ****", last_work, stage_guard::none, nullptr}});
+
+    ::RegDeleteValueW(folders.handle(), listed.c_str());  // the walk may have taken it
+    key::open_subkey(key::open_root(HKEY_LOCAL_MACHINE),
+                     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false)
+        .delete_subkey(entry, true);
+    EXPECT_EQ(driver::exit_failed, code);
+    EXPECT_TRUE(stages_run.empty());
+    EXPECT_FALSE(boost::filesystem::exists(root_ / "Brand"));
+    auto texts = read_log_file(current_log()).texts();
+    ASSERT_GE(texts.size(), 5u);
+    EXPECT_EQ("Install Folder '" + brand + "\\.' was removed also.", texts[texts.size() - 5]);
+    EXPECT_EQ(0u, texts[texts.size() - 4].find(
+                      "The removal stopped in \"**** Cleaning Program Files folder ****\": "));
+    EXPECT_EQ(std::string(banner) + " completed abnormally.", texts[texts.size() - 2]);
 }
 
 }  // namespace
