@@ -28,7 +28,7 @@ import tempfile
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-from machine import installation  # noqa: E402
+from machine import installation, run  # noqa: E402
 from machine import wine as winelib  # noqa: E402
 from machine.checks import check, exit_code, failures  # noqa: E402,F401
 
@@ -124,20 +124,16 @@ def main():
     temporary = winelib.unix(winelib.echo("TEMP")) / LOG_NAME
     with tempfile.TemporaryDirectory(prefix="tvremover-twice-") as folder:
         started = time.time()
-        env = dict(os.environ)
-        env.pop("DISPLAY", None)
-        tools = [subprocess.Popen(["wine", args.exe], cwd=folder, env=env,
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL) for _ in range(2)]
+        tools = [run.start(args.exe, folder) for _ in range(2)]
         outputs = []
         for number, tool in enumerate(tools, 1):
             try:
-                stdout, _ = tool.communicate(timeout=600)
-            except subprocess.TimeoutExpired:
-                tool.kill()
-                stdout, _ = tool.communicate()
+                done = tool.finish(max(1, 600 - (time.time() - started)))
+                stdout, code = done.stdout, done.returncode
+            except subprocess.TimeoutExpired as late:
+                stdout, code = late.output, None
                 check(False, "instance %d still ran after 600 s" % number)
-            check(tool.returncode == 0, "instance %d: exit code %s" % (number, tool.returncode))
+            check(code == 0, "instance %d: exit code %s" % (number, code))
             outputs.append(stdout)
         elapsed = time.time() - started
         consoles = [console_entries(out, "console %d" % n) for n, out in enumerate(outputs, 1)]

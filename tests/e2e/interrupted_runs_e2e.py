@@ -21,10 +21,8 @@ and config_churn.exe (which reads the products list). Run it through
 scripts/with-prefix.sh.
 """
 import argparse
-import os
 import pathlib
 import random
-import subprocess
 import sys
 import tempfile
 import time
@@ -53,33 +51,25 @@ RANDOM_KILLS = 4
 RUN_LINES = 160
 
 
-def start(exe, folder):
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    return subprocess.Popen(["wine", exe], cwd=folder, env=env, stdin=subprocess.DEVNULL,
-                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-
-
 def kill_when(tool, wanted_line=None, after_lines=None, delay=0.0):
-    """Reads the console until the line containing `wanted_line` (or the
-    `after_lines`-th line) shows, waits `delay` seconds, then kills the tool.
-    Returns what the console showed, and whether the tool was still running."""
+    """Reads the console of the running `tool` (a wine.program) until the line
+    containing `wanted_line` (or the `after_lines`-th line) shows, waits `delay`
+    seconds, then kills the tool. Returns what the console showed, and whether
+    the tool was still running."""
     shown = []
-    for raw in tool.stdout:
+    for raw in tool.lines():
         line = raw.decode("cp437", errors="replace").rstrip("\r\n")
         shown.append(line)
         if (wanted_line and wanted_line in line) or (after_lines and len(shown) >= after_lines):
             break
     if delay:
         time.sleep(delay)
-    alive = tool.poll() is None
+    alive = tool.running()
     tool.kill()
-    tool.wait()
     if not alive:
-        rest = tool.stdout.read().decode("cp437", errors="replace").splitlines()
+        rest = tool.output().decode("cp437", errors="replace").splitlines()
         print("ended by itself with exit code %s after %d more lines, the last: %r" %
-              (tool.returncode, len(rest), rest[-3:]))
-    tool.stdout.close()
+              (tool.process.returncode, len(rest), rest[-3:]))
     return shown, alive
 
 
@@ -87,7 +77,7 @@ def interrupted_runs(args, plan):
     """Runs the tool once per kill of the plan [(line, count, delay)]."""
     for number, (wanted, count, delay) in enumerate(plan, 1):
         with tempfile.TemporaryDirectory(prefix="tvremover-killed-") as folder:
-            tool = start(args.exe, folder)
+            tool = run.start(args.exe, folder)
             shown, alive = kill_when(tool, wanted, count, delay)
             where = wanted or "%d lines + %.2f s" % (count, delay)
             last = shown[-1][23:] if shown else "(nothing)"

@@ -23,7 +23,7 @@ import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
-from machine import footprint, installation, snapshot  # noqa: E402
+from machine import footprint, installation, run, snapshot, wine  # noqa: E402
 
 BANNER = "Tarvello Remover version 1.0.6.4"
 SEPARATOR = "=" * 50
@@ -54,18 +54,6 @@ def check(condition, what):
     if not condition:
         failures.append(what)
         print("FAILED: " + what, file=sys.stderr)
-
-
-def wine_path(windows_path):
-    out = subprocess.run(["winepath", "-u", windows_path], stdin=subprocess.DEVNULL,
-                         capture_output=True, text=True, check=True)
-    return out.stdout.strip()
-
-
-def wine_echo(variable):
-    out = subprocess.run(["wine", "cmd", "/c", "echo", "%" + variable + "%"],
-                         stdin=subprocess.DEVNULL, capture_output=True, text=True, check=True)
-    return out.stdout.strip()
 
 
 def is_64_bit_prefix():
@@ -101,46 +89,36 @@ def console_entries(stdout):
     return split_entries(text[:-1].split("\n") if text.endswith("\n") else [text], "console")
 
 
-def start_tool(exe, folder):
-    return subprocess.Popen(["wine", exe], cwd=folder, stdin=subprocess.DEVNULL,
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-
-
 def box_text(output):
     return output.decode("cp1252", errors="replace").replace("\r\n", "\n").rstrip("\n")
 
 
 def answer_box(answer_box_exe, caption, button):
-    out = subprocess.run(["wine", answer_box_exe, caption, str(button), "60000"],
-                         stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+    out = wine.wine(answer_box_exe, caption, str(button), "60000", timeout=120)
     check(out.returncode == 0, "no message box captioned %r appeared" % caption)
     return box_text(out.stdout)
 
 
 def decline_submission(answer_box_exe):
     """Answers No to the offer to send the log, whenever it comes."""
-    return subprocess.Popen(["wine", answer_box_exe, "Orvanta support", "7", "600000"],
-                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL)
+    return wine.program(["wine", answer_box_exe, "Orvanta support", "7", "600000"])
 
 
 def question_asked(answerer):
     """The offer's text once the tool has ended, or None when it never came."""
-    if answerer.poll() is None:
+    if answerer.running():
         answerer.kill()
-        answerer.wait()
         return None
-    return box_text(answerer.stdout.read()) if answerer.returncode == 0 else None
+    return box_text(answerer.output()) if answerer.process.returncode == 0 else None
 
 
 def finish(tool):
     try:
-        stdout, _ = tool.communicate(timeout=300)
-    except subprocess.TimeoutExpired:
-        tool.kill()
-        stdout, _ = tool.communicate()
+        stdout = tool.finish(300).stdout
+    except subprocess.TimeoutExpired as late:
+        stdout = late.output
         check(False, "TVRemover.exe still ran after 300 s (waiting for an unanswered box?)")
-    return tool.returncode, stdout
+    return tool.process.returncode, stdout
 
 
 def index_after(entries, wanted, start):
@@ -191,18 +169,18 @@ def check_complete_run(entries, source, program_files):
 def case_fresh(args, folder):
     started = time.time()
     answerer = decline_submission(args.answer_box)
-    tool = start_tool(args.exe, folder)
+    tool = run.start(args.exe, folder, answer_no_box=False)
     code, stdout = finish(tool)
     check(code == 0, "exit code %d, expected 0" % code)
     offer = question_asked(answerer)
     check(offer in (None, "Would you like to send a log file to Orvanta support?"),
           "the offer to send the log reads %r" % offer)
-    program_files = wine_echo("ProgramFiles")
+    program_files = wine.echo("ProgramFiles")
     expected = "C:\\Program Files (x86)" if is_64_bit_prefix() else "C:\\Program Files"
     check(program_files == expected, "Program Files is %r, expected %r" % (program_files, expected))
     console = console_entries(stdout)
     beside = read_log_file(os.path.join(folder, LOG_NAME))
-    temporary = read_log_file(os.path.join(wine_path(wine_echo("TEMP")), LOG_NAME))
+    temporary = read_log_file(os.path.join(wine.unix(wine.echo("TEMP")), LOG_NAME))
     check_complete_run(console, "console", program_files)
     check_complete_run(beside, "log beside the tool", program_files)
     check(beside == temporary, "the two log files differ")
@@ -215,7 +193,7 @@ def case_too_old(args, folder):
     # An installed product, so that a refusal that touched anything would show.
     installation.installation([], suite=False).seed()
     before = snapshot.take()
-    tool = start_tool(args.exe, folder)
+    tool = run.start(args.exe, folder, answer_no_box=False)
     text = answer_box(args.answer_box, BANNER, 1)
     code, stdout = finish(tool)
     for change in snapshot.diff(before, snapshot.take(restart=False)):
@@ -232,15 +210,15 @@ def case_too_old(args, folder):
 def case_log_not_writable(args, folder):
     # A folder standing where the log file would go: the file cannot be created.
     os.mkdir(os.path.join(folder, LOG_NAME))
-    tool = start_tool(args.exe, folder)
+    tool = run.start(args.exe, folder, answer_no_box=False)
     text = answer_box(args.answer_box, "Remove.exe", 1)
     code, stdout = finish(tool)
     ended = time.time()
     check(text == "Unable to create log file. If you need log file make sure that you have "
           "permission to write to directory where remove.exe is located", "box text %r" % text)
     check(code == 0, "exit code %d, expected 0" % code)
-    program_files = wine_echo("ProgramFiles")
-    temporary_path = os.path.join(wine_path(wine_echo("TEMP")), LOG_NAME)
+    program_files = wine.echo("ProgramFiles")
+    temporary_path = os.path.join(wine.unix(wine.echo("TEMP")), LOG_NAME)
     temporary = read_log_file(temporary_path)
     check_complete_run(temporary, "temporary-folder log", program_files)
     check(console_entries(stdout) == temporary, "console and temporary log differ")

@@ -1,14 +1,17 @@
 """Checks of the machine library's own logic that need no Wine: the hive reader,
-the snapshot diff, the footprint classes, the packed GUIDs and the summary."""
+the snapshot diff, the footprint classes, the packed GUIDs, the summary and the
+runner's waiting."""
 import os
 import pathlib
+import signal
 import sys
 import tempfile
+import time
 import unittest
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
 
-from machine import footprint, installation, snapshot, summary  # noqa: E402
+from machine import footprint, installation, run, snapshot, summary, wine  # noqa: E402
 
 HIVE = r'''WINE REGISTRY Version 2
 ;; All keys relative to \\Machine
@@ -157,6 +160,58 @@ class summary_lines(unittest.TestCase):
         self.assertIn(r"files  C:\Program Files\Corvane  <- holds suite pieces", text)
         self.assertIn("the suite tray", text)
         self.assertIn(r"removed value HKEY_LOCAL_MACHINE\Software\Other  [b]", text)
+
+
+# Stands in for a Windows program whose output a process it started keeps open
+# (as Wine's explorer.exe /desktop does): prints, starts a sleeper that inherits
+# its output, and ends with exit code 3.
+HANDING_ON = """#!%s
+import os, subprocess, sys, time
+print("first line", flush=True)
+sleeper = subprocess.Popen(["sleep", "60"])
+with open("sleeper.pid", "w") as pid:
+    pid.write(str(sleeper.pid))
+time.sleep(0.3)
+sys.stdout.write("last line without end")
+sys.exit(3)
+""" % sys.executable
+
+
+class runner_waits_for_the_program_only(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp()
+        bin_folder = os.path.join(self.folder, "bin")
+        os.mkdir(bin_folder)
+        # `wine PROGRAM` runs the program itself.
+        fake_wine = pathlib.Path(bin_folder, "wine")
+        fake_wine.write_text('#!/bin/sh\nexec "$@"\n')
+        self.exe = pathlib.Path(self.folder, "tool.py")
+        self.exe.write_text(HANDING_ON)
+        for path in (fake_wine, self.exe):
+            path.chmod(0o755)
+        self.path = os.environ["PATH"]
+        os.environ["PATH"] = bin_folder + os.pathsep + self.path
+
+    def tearDown(self):
+        os.environ["PATH"] = self.path
+        pid = pathlib.Path(self.folder, "sleeper.pid")
+        if pid.is_file():
+            os.kill(int(pid.read_text()), signal.SIGKILL)
+
+    def test_a_whole_run_ends_with_the_program(self):
+        started = time.time()
+        result = run.tool(self.exe, folder=self.folder, timeout=20)
+        self.assertLess(time.time() - started, 10)
+        self.assertEqual(result.code, 3)
+        self.assertEqual(result.console, "first line\nlast line without end")
+
+    def test_lines_as_written_then_the_rest(self):
+        started = run.start(self.exe, self.folder)
+        lines = started.lines()
+        self.assertEqual(next(lines), b"first line\n")
+        self.assertEqual(list(lines), [])
+        self.assertEqual(started.output(), b"last line without end")
+        self.assertEqual(started.finish(1).returncode, 3)
 
 
 if __name__ == "__main__":

@@ -2,7 +2,6 @@
 import os
 import pathlib
 import re
-import subprocess
 import tempfile
 import time
 
@@ -51,14 +50,18 @@ def tool(exe, folder=None, timeout=900, answer_no_box=True):
     display so the offer to send the log fails at once and is not waited for
     (keep answer_no_box=True unless a helper answers the boxes)."""
     folder = folder or tempfile.mkdtemp(prefix="tvremover-run-")
+    started = time.time()
+    done = start(exe, folder, answer_no_box).finish(timeout)
+    console = done.stdout.decode("cp437", errors="replace")
+    return result(done.returncode, console, folder, time.time() - started)
+
+
+def start(exe, folder, answer_no_box=True):
+    """Starts the tool in `folder` and returns the running wine.program."""
     env = dict(os.environ)
     if answer_no_box:
         env.pop("DISPLAY", None)
-    started = time.time()
-    done = subprocess.run(["wine", str(pathlib.Path(exe).resolve())], cwd=folder, env=env,
-                          stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
-    console = done.stdout.decode("cp437", errors="replace")
-    return result(done.returncode, console, folder, time.time() - started)
+    return w.program(["wine", str(pathlib.Path(exe).resolve())], cwd=folder, env=env)
 
 
 def temp_log():

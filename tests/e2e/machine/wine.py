@@ -9,12 +9,94 @@ import pathlib
 import subprocess
 import sys
 import tempfile
+import time
+
+# Long enough for any one registry or service command on a loaded machine.
+COMMAND_SECONDS = 300
 
 
-def wine(*args, **kwargs):
-    """Runs `wine ARGS`, output captured; returns the CompletedProcess."""
-    return subprocess.run(["wine", *args], stdin=subprocess.DEVNULL, capture_output=True,
-                          **kwargs)
+class program:
+    """A program started with its output going to files, not pipes.
+
+    Waiting on a pipe means waiting for every process that holds its write end,
+    and a Wine program hands its handles on (explorer.exe /desktop, started by
+    the first program of a prefix, can hold them for as long as the prefix
+    runs). Here waiting ends when the program itself ends, and its output is
+    whatever it wrote by then."""
+
+    def __init__(self, command, cwd=None, env=None):
+        self.command = list(command)
+        with tempfile.TemporaryDirectory(prefix="program-output-") as folder:
+            readers, writers = [], []
+            for name in ("stdout", "stderr"):
+                path = os.path.join(folder, name)
+                writers.append(open(path, "ab"))
+                readers.append(open(path, "rb", buffering=0))
+            try:
+                self.process = subprocess.Popen(self.command, cwd=cwd, env=env,
+                                                stdin=subprocess.DEVNULL, stdout=writers[0],
+                                                stderr=writers[1])
+            finally:
+                for writer in writers:
+                    writer.close()
+        self._out, self._err = readers
+        self._pending = b""
+
+    def running(self):
+        return self.process.poll() is None
+
+    def kill(self):
+        if self.running():
+            self.process.kill()
+        self.process.wait()
+
+    def finish(self, timeout):
+        """Waits up to `timeout` seconds for the program's end and returns its
+        CompletedProcess; past that the program is killed and TimeoutExpired
+        raised, carrying what it wrote."""
+        try:
+            self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            raise subprocess.TimeoutExpired(self.command, timeout, self.output(), self.errors())
+        return subprocess.CompletedProcess(self.command, self.process.returncode,
+                                           self.output(), self.errors())
+
+    def lines(self, poll=0.02):
+        """The output's lines (bytes with their line ends) as the program writes
+        them, up to its end; what `output` returns later follows the last."""
+        while True:
+            ended = not self.running()
+            chunk = self._out.read()
+            if chunk:
+                self._pending += chunk
+                *whole, self._pending = self._pending.split(b"\n")
+                for line in whole:
+                    yield line + b"\n"
+            elif ended:
+                return
+            else:
+                time.sleep(poll)
+
+    def output(self):
+        """Standard output not yet returned by `lines`."""
+        rest, self._pending = self._pending + self._out.read(), b""
+        return rest
+
+    def errors(self):
+        return self._err.read()
+
+
+def wine(*args, timeout=COMMAND_SECONDS):
+    """Runs `wine ARGS`; returns the CompletedProcess with the output as bytes.
+    A command still running after `timeout` seconds is killed and fails the
+    test with what it printed."""
+    started = program(["wine", *args])
+    try:
+        return started.finish(timeout)
+    except subprocess.TimeoutExpired as late:
+        sys.exit("wine %s still ran after %d s; it printed %r" %
+                 (" ".join(args), timeout, (late.output + late.stderr)[-2000:]))
 
 
 def start(*args, cwd=None, env=None):
@@ -40,9 +122,10 @@ def unix(windows_path):
     text = str(windows_path)
     if len(text) >= 2 and text[1] == ":" and text[0].upper() == "C":
         return drive_c() / text[3:].replace("\\", "/")
-    out = subprocess.run(["winepath", "-u", text], stdin=subprocess.DEVNULL,
-                         capture_output=True, text=True, check=True)
-    return pathlib.Path(out.stdout.strip())
+    out = wine("winepath.exe", "-u", text)
+    if out.returncode != 0:
+        sys.exit("winepath -u %s failed: %s" % (text, out.stderr.decode(errors="replace")))
+    return pathlib.Path(out.stdout.decode(errors="replace").strip())
 
 
 def windows_path(path):
