@@ -36,7 +36,7 @@ bool delete_key_tree64(HKEY parent, const std::wstring& name) {
                 return false;
         }
     }
-    return reg_delete_key_ex()(parent, name.c_str(), KEY_WOW64_64KEY, 0) == ERROR_SUCCESS;
+    return delete64(parent, name) == ERROR_SUCCESS;
 }
 
 std::vector<std::wstring> value_names64(HKEY key) {
@@ -217,13 +217,13 @@ void installer_db_cleaner64::remove_upgrade_codes(const numbered_path& root) {
     for (const std::wstring& code : upgrade_codes) {
         {
             raw_registry_key record;
-            if (!record.open(codes.get(), code.c_str(), read_access64))
+            if (!open64(record, codes.get(), code, read_access64))
                 continue;
             for (const std::wstring& product : value_names64(record.get()))
                 product_codes.insert(product);
         }
         if (delete_enabled) {
-            LONG result = reg_delete_key_ex()(codes.get(), code.c_str(), KEY_WOW64_64KEY, 0);
+            LONG result = delete64(codes.get(), code);
             if (result != ERROR_SUCCESS)
                 replay::log::info("Error %i", int(result));
         }
@@ -239,7 +239,7 @@ void installer_db_cleaner64::remove_products(const numbered_path& store) {
     for (const std::wstring& product : product_codes) {
         {
             raw_registry_key record;
-            if (!record.open(products.get(), product.c_str(), read_access64))
+            if (!open64(record, products.get(), product, read_access64))
                 continue;
         }
         if (delete_enabled)
@@ -261,7 +261,7 @@ void installer_db_cleaner64::remove_components(const numbered_path& store) {
     for (const std::wstring& component : released) {
         replay::log::info_w(L"%i  %ls", store.first, unpack_guid(component).c_str());
         if (delete_enabled)
-            reg_delete_key_ex()(components.get(), component.c_str(), KEY_WOW64_64KEY, 0);
+            delete64(components.get(), component);
     }
 }
 
@@ -270,7 +270,7 @@ bool installer_db_cleaner64::release_component_values(HKEY components,
                                                       const std::wstring& component) {
     raw_registry_key record;
     // A record that will not open cannot be read: skip it rather than guess.
-    if (!record.open(components, component.c_str(), change_access64))
+    if (!open64(record, components, component, change_access64))
         return false;
     component_values values = read_component_values(record.get(), component, product_codes);
     if (delete_enabled) {

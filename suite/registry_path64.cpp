@@ -1,8 +1,19 @@
 #include "suite/registry_path64.h"
 
+#include "suite/reg_delete_key_ex.h"
 #include "support/log/log.h"
 
 namespace suite {
+
+namespace {
+
+registry_faults64* injected_faults = nullptr;
+
+}  // namespace
+
+void inject_registry_faults64(registry_faults64* faults) {
+    injected_faults = faults;
+}
 
 registry_path64 split_registry_path(const std::wstring& path) {
     const size_t separator = path.find(L'\\');
@@ -29,7 +40,18 @@ bool open64(cleaning::raw_registry_key& opened, HKEY root, const std::wstring& r
                             int(registry_buffer_chars - 1), rest.c_str());
         return false;
     }
+    if (injected_faults != nullptr && injected_faults->open(rest) != ERROR_SUCCESS)
+        return false;
     return opened.open(root, rest.c_str(), access);
+}
+
+LONG delete64(HKEY parent, const std::wstring& name) {
+    if (injected_faults != nullptr) {
+        const LONG fault = injected_faults->remove(name);
+        if (fault != ERROR_SUCCESS)
+            return fault;
+    }
+    return reg_delete_key_ex()(parent, name.c_str(), KEY_WOW64_64KEY, 0);
 }
 
 std::vector<std::wstring> subkey_names64(HKEY key) {

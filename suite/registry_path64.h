@@ -32,6 +32,23 @@ std::wstring below(const std::wstring& rest, const std::wstring& tail);
 // is returned, as for any key that does not open.
 bool open64(cleaning::raw_registry_key& opened, HKEY root, const std::wstring& rest, REGSAM access);
 
+// Deletes `name` below `parent` in the 64-bit view (RegDeleteKeyExW); the
+// system's result.
+LONG delete64(HKEY parent, const std::wstring& name);
+
+// Wine enforces no registry security, so a key that will not open or will not
+// go is made by a test: each hook returns the error that stands in for the
+// call, or ERROR_SUCCESS to make the call. Used by open64 and delete64.
+class registry_faults64 {
+public:
+    virtual ~registry_faults64() = default;
+    virtual LONG open(const std::wstring& rest) = 0;
+    virtual LONG remove(const std::wstring& name) = 0;
+};
+
+// Installs `faults` (owned by the caller); nullptr makes every call again.
+void inject_registry_faults64(registry_faults64* faults);
+
 // Names by index until the first failure. Subkey names never exceed the buffer.
 std::vector<std::wstring> subkey_names64(HKEY key);
 
