@@ -46,7 +46,8 @@ public:
 
     // Lets go of the service, for a test that has seen it deleted.
     void close() {
-        if (service_ != nullptr) ::CloseServiceHandle(service_);
+        if (service_ != nullptr)
+            ::CloseServiceHandle(service_);
         service_ = nullptr;
     }
 
@@ -66,6 +67,13 @@ public:
     DWORD request_stop() {
         SERVICE_STATUS status{};
         ::ControlService(service_, SERVICE_CONTROL_STOP, &status);
+        return status.dwCurrentState;
+    }
+
+    // Sends any other control; the service's state right after it.
+    DWORD send_control(DWORD control) {
+        SERVICE_STATUS status{};
+        ::ControlService(service_, control, &status);
         return status.dwCurrentState;
     }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,29 @@ TEST_F(Services, StuckInStopPendingTimesOutAndTheFallbackEndsItsProgram) {
     ::GetExitCodeProcess(program, &exit_code);
     EXPECT_EQ(255u, exit_code);
     ::CloseHandle(program);
+}
+
+// A service stopping on its own that gives up and runs again: the tool asks it
+// to stop, and waits only for what is left of the one limit.
+TEST_F(Services, AServiceBackFromStopPendingIsAskedToStopWithinTheSameLimit) {
+    installed_service service("TvrRelapse", "Tvr Relapse", image("TvrRelapse.exe"), "relapse",
+                              1500);
+    ASSERT_TRUE(service.start());
+    ASSERT_EQ(static_cast<DWORD>(SERVICE_STOP_PENDING), service.send_control(128));
+    polling_clock clock(200);
+    log_capture log;
+
+    EXPECT_EQ(0, cleaning::stop_service("TvrRelapse", false));
+
+    const auto texts = log.texts();
+    const auto pending = std::count(texts.begin(), texts.end(), "Service stop pending...");
+    EXPECT_GE(pending, 2);
+    EXPECT_EQ(std::vector<std::string>{"Stop & Delete 'TvrRelapse' Service"} +
+                  repeated("Service stop pending...", pending) +
+                  std::vector<std::string>{"Wait timed out"},
+              texts);
+    EXPECT_EQ(31u, clock.sleeps().size());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOP_PENDING), service.state());
 }
 
 TEST_F(Services, AServiceFoundByItsProgramIsStoppedUnderItsKeyName) {

@@ -4,6 +4,9 @@
 //   "quick" (or none)  stops at once
 //   "slow"             reports stop-pending, stops StopDelayMs (DWORD) later
 //   "stuck"            reports stop-pending and never stops
+//   "relapse"          stops like "stuck"; the private control 128 makes it
+//                      report stop-pending on its own and run again
+//                      StopDelayMs later, as a service that gives up stopping
 #include <windows.h>
 
 #include <string>
@@ -47,7 +50,20 @@ DWORD WINAPI stop_later(void*) {
     return 0;
 }
 
+DWORD WINAPI run_again(void*) {
+    ::Sleep(stop_delay_ms);
+    report(SERVICE_RUNNING);
+    return 0;
+}
+
+constexpr DWORD relapse_control = 128;
+
 void WINAPI handle_control(DWORD control) {
+    if (control == relapse_control && stop_mode == "relapse") {
+        report(SERVICE_STOP_PENDING);
+        ::CloseHandle(::CreateThread(nullptr, 0, run_again, nullptr, 0, nullptr));
+        return;
+    }
     if (control != SERVICE_CONTROL_STOP)
         return;
     if (stop_mode == "quick") {
