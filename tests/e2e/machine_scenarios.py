@@ -101,6 +101,9 @@ def expect_state(name, version, machine, first, left, tray_running):
               "no line about the unreadable products list")
     if name.startswith("shared"):
         check(wine.unix(places.product_cfg).is_file(), "the 3.1.x list was removed")
+        saved = machine.unsealed(places.product_cfg)
+        check(saved == installation.products_document(machine.products(without="TVPRO")),
+              "the 3.1.x list as saved:\n" + saved.decode("latin-1"))
         check(tray_running, "the tray was ended")
         check(wine.service_exists("Pellane 2"), "the tools service was removed")
         for which in places.counters:

@@ -25,6 +25,7 @@ import pathlib
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 from . import wine as w
@@ -56,6 +57,92 @@ PRODUCT_FILES = ["Emblem.exe", "Tarvello.dll", "Compactor.dll", "ovhtml.dll", "U
                  r"HTML\gfx\logo.png", r"plugins\scan.dll", r"x64\Pellane ToolsPS.dll"]
 PROGRAMS = ("CorvaneSuiteService.exe", "CorvaneTray.exe", "Pellane2.exe",
             "suite_config_writer.exe")
+
+
+# The 3.1.x suite's configuration documents, typed out as the suite writes them
+# (sealed and unsealed by suite_config_writer.exe, which knows nothing of them),
+# so the tool's own store is checked against the suite's files.
+DOCUMENT_HEADER = ('<?xml version="1.0" encoding="UTF-8" standalone="yes" ?>\n'
+                   '<!DOCTYPE boost_serialization>\n'
+                   '<boost_serialization signature="serialization::archive" version="8">\n')
+DOCUMENT_END = "</boost_serialization>\n"
+
+
+def products_document(products):
+    """The products list of (code, name) pairs; each product lives in C:\\name."""
+    text = (DOCUMENT_HEADER +
+            '<products class_id="0" tracking_level="0" version="0">\n'
+            '\t<m_products class_id="1" tracking_level="0" version="0">\n'
+            '\t\t<count>%d</count>\n'
+            '\t\t<item_version>0</item_version>\n' % len(products))
+    for number, (code, name) in enumerate(products):
+        text += ('\t\t<item class_id="2" tracking_level="0" version="0">\n' if number == 0
+                 else '\t\t<item>\n')
+        text += ('\t\t\t<m_product_id>%s</m_product_id>\n'
+                 '\t\t\t<m_product_name>%s</m_product_name>\n'
+                 '\t\t\t<m_product_path>C:\\%s</m_product_path>\n'
+                 '\t\t</item>\n' % (code, name, name))
+    return (text + '\t</m_products>\n</products>\n' + DOCUMENT_END).encode("latin-1")
+
+
+def settings_document(user, site):
+    """A product's suite settings (class version 4) holding the user's address."""
+    return (DOCUMENT_HEADER +
+            '<suite class_id="0" tracking_level="0" version="4">\n'
+            '\t<m_user_name>%s</m_user_name>\n'
+            '\t<m_user_site>%s</m_user_site>\n'
+            '\t<m_login_urls class_id="1" tracking_level="0" version="0">\n'
+            '\t\t<count>1</count>\n'
+            '\t\t<item_version>0</item_version>\n'
+            '\t\t<item>https://login.example/?a=1&amp;b=2</item>\n'
+            '\t</m_login_urls>\n'
+            '\t<m_use_key_urls>\n'
+            '\t\t<count>0</count>\n'
+            '\t\t<item_version>0</item_version>\n'
+            '\t</m_use_key_urls>\n'
+            '\t<m_login_success>1</m_login_success>\n'
+            '\t<m_machine_id>M-1</m_machine_id>\n'
+            '\t<m_user_id>U-1</m_user_id>\n'
+            '\t<m_valid_to>2030-01-01</m_valid_to>\n'
+            '\t<m_user_pro>1</m_user_pro>\n'
+            '\t<m_user_downgrade>0</m_user_downgrade>\n'
+            '\t<m_user_disabled>0</m_user_disabled>\n'
+            '\t<m_user_trial>0</m_user_trial>\n'
+            '\t<m_last_synchronize_time>1700000000</m_last_synchronize_time>\n'
+            '\t<m_product_key>KEY</m_product_key>\n'
+            '\t<m_msg_system_data></m_msg_system_data>\n'
+            '\t<m_last_used_language>en</m_last_used_language>\n'
+            '\t<m_product_id>TVPRO</m_product_id>\n'
+            '\t<m_partner_id></m_partner_id>\n'
+            '\t<m_version>3.1.7</m_version>\n'
+            '\t<m_suite_name>Suite</m_suite_name>\n'
+            '\t<m_suite_launcher_path>C:\\Corvane\\CorvaneLauncher.exe</m_suite_launcher_path>\n'
+            '\t<m_suite_notifier_path></m_suite_notifier_path>\n'
+            '\t<m_community_url></m_community_url>\n'
+            '\t<m_service_name>Suite Service</m_service_name>\n'
+            '\t<m_service_end_point></m_service_end_point>\n'
+            '\t<m_update_end_point></m_update_end_point>\n'
+            '\t<m_update_url></m_update_url>\n'
+            '\t<m_update_paths class_id="2" tracking_level="0" version="0">\n'
+            '\t\t<count>1</count>\n'
+            '\t\t<item_version>0</item_version>\n'
+            '\t\t<item class_id="3" tracking_level="0" version="0">\n'
+            '\t\t\t<m_name>Tray</m_name>\n'
+            '\t\t\t<m_code>tray</m_code>\n'
+            '\t\t\t<m_local>C:\\Tray\\</m_local>\n'
+            '\t\t\t<m_update_mode>1</m_update_mode>\n'
+            '\t\t\t<m_update_type>2</m_update_type>\n'
+            '\t\t</item>\n'
+            '\t</m_update_paths>\n'
+            '\t<m_proxy class_id="4" tracking_level="0" version="0">\n'
+            '\t\t<m_proxy_enabled>0</m_proxy_enabled>\n'
+            '\t\t<m_proxy_server></m_proxy_server>\n'
+            '\t\t<m_proxy_port>0</m_proxy_port>\n'
+            '\t</m_proxy>\n'
+            '\t<m_parameters></m_parameters>\n'
+            '\t<m_login_parameters></m_login_parameters>\n'
+            '\t<m_used_flag>1</m_used_flag>\n'
+            '</suite>\n' % (user, site) + DOCUMENT_END).encode("latin-1")
 
 
 def pack_guid(guid):
@@ -237,9 +324,8 @@ class installation:
         self.touch(p.brand + r"\CorvaneLauncher.exe")
         self.touch(p.brand + r"\Languages\en.xml")
         self.touch(p.program_data + r"\Corvane\Launch Bar\bar.xml")
-        products = ["PELLANE:Pellane", "TVPRO:Tarvello"] + (["NBPRO:Other"] if others else [])
-        self.write_config(["products", p.product_cfg] + products)
-        self.write_config(["settings", p.suite_cfg, *USER_ADDRESS])
+        self.seal(p.product_cfg, products_document(self.products()))
+        self.seal(p.suite_cfg, settings_document(*USER_ADDRESS))
         if self.damaged_config:
             w.unix(p.product_cfg).write_bytes(b"\x01\x00\x00\x00 not a sealed list \xd0\x8c")
         # The tray with its configurations.
@@ -263,11 +349,32 @@ class installation:
         if created.returncode != 0:
             sys.exit("the tools service was not created: %r" % created.stdout)
 
+    def products(self, without=None):
+        """The 3.1.x products list as seeded, as (code, name) pairs."""
+        listed = [("PELLANE", "Pellane"), ("TVPRO", "Tarvello")]
+        listed += [("NBPRO", "Other")] if self.other_products else []
+        return [product for product in listed if product[0] != without]
+
     def write_config(self, args):
-        w.unix(args[1]).parent.mkdir(parents=True, exist_ok=True)
         result = w.wine(str(self.programs["suite_config_writer.exe"]), *args)
         if result.returncode != 0:
-            sys.exit("writing %s failed: %s" % (args[1], result.stderr.decode(errors="replace")))
+            sys.exit("suite_config_writer %s failed: %s" %
+                     (" ".join(args), result.stderr.decode(errors="replace")))
+
+    def seal(self, windows_file, document):
+        """Seals the bytes of `document` into a file as the suite does."""
+        with tempfile.TemporaryDirectory() as folder:
+            plain = pathlib.Path(folder) / "plain.xml"
+            plain.write_bytes(document)
+            w.unix(windows_file).parent.mkdir(parents=True, exist_ok=True)
+            self.write_config(["seal", w.windows_path(plain), windows_file])
+
+    def unsealed(self, windows_file):
+        """The bytes sealed in a file, unparsed."""
+        with tempfile.TemporaryDirectory() as folder:
+            plain = pathlib.Path(folder) / "plain.xml"
+            self.write_config(["unseal", windows_file, w.windows_path(plain)])
+            return plain.read_bytes()
 
     # --- questions after a run ---------------------------------------------
 

@@ -1,90 +1,96 @@
-// Writes the 3.1.x suite's sealed configuration files through the store, for
-// tests that seed a machine with the suite:
+// Seals and unseals the 3.1.x suite's configuration files byte for byte, the way
+// the suite's own programs do, with no knowledge of their content: tests type the
+// documents out themselves, so the tool's store is checked against them rather
+// than against itself.
 //
-//   suite_config_writer products FILE CODE[:NAME]...   the products list
-//   suite_config_writer settings FILE USER SITE         the user's settings
-//   suite_config_writer foreign FILE                     a file sealed by someone
-//                                                        else (another secret), as
-//                                                        another program may leave
+//   suite_config_writer seal PLAIN FILE     FILE holds the bytes of PLAIN, sealed
+//   suite_config_writer unseal FILE PLAIN   PLAIN holds the bytes sealed in FILE
+//   suite_config_writer foreign FILE        a file sealed by someone else (another
+//                                           secret), as another program may leave
 //
 // Ends with 0 when the file was written, 1 on a failure, 2 on a bad command.
 #include <windows.h>
+// windows.h first: wincrypt.h relies on its types.
 #include <wincrypt.h>
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
-
-#include "suite/config_storage.h"
-#include "support/text/unicode.h"
 
 namespace {
 
-std::wstring wide(const char* text) {
-    return replay::unicode::to_wide(text, replay::unicode::ansi_codepage);
+// The suite's own secret and flags: machine-wide, never a prompt.
+const std::string suite_entropy = "Qc7pLx2";
+constexpr DWORD suite_flags = CRYPTPROTECT_UI_FORBIDDEN | CRYPTPROTECT_LOCAL_MACHINE;
+
+DATA_BLOB blob_of(const std::string& bytes) {
+    return DATA_BLOB{static_cast<DWORD>(bytes.size()),
+                     reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data()))};
 }
 
-config::products_impl::product product_of(const std::wstring& argument) {
-    const size_t colon = argument.find(L':');
-    config::products_impl::product product;
-    product.m_product_id = argument.substr(0, colon);
-    product.m_product_name =
-        colon == std::wstring::npos ? product.m_product_id : argument.substr(colon + 1);
-    product.m_product_path = L"C:\\" + product.m_product_name;
-    return product;
+bool read_file(const char* path, std::string& bytes) {
+    std::ifstream file(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return !file.bad() && file.is_open();
 }
 
-// Sealed with this machine's protection but without the suite's own secret, so
-// the store cannot unseal it.
-int write_foreign(const std::wstring& file) {
-    static const char document[] =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
-        "<!DOCTYPE boost_serialization>\n<boost_serialization signature=\"serialization::archive\" "
-        "version=\"8\">\n</boost_serialization>\n";
-    DATA_BLOB in{static_cast<DWORD>(sizeof document - 1),
-                 reinterpret_cast<BYTE*>(const_cast<char*>(document))};
-    DATA_BLOB out{};
-    if (!::CryptProtectData(&in, L"foreign", nullptr, nullptr, nullptr,
-                            CRYPTPROTECT_LOCAL_MACHINE | CRYPTPROTECT_UI_FORBIDDEN, &out))
+bool write_file(const char* path, const DATA_BLOB& blob) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(blob.pbData), blob.cbData);
+    file.close();
+    return !file.fail();
+}
+
+int seal(const std::string& bytes, const char* sealed, const wchar_t* description,
+         const std::string* entropy) {
+    DATA_BLOB in = blob_of(bytes), extra = blob_of(entropy ? *entropy : ""), out{};
+    if (!::CryptProtectData(&in, description, entropy ? &extra : nullptr, nullptr, nullptr,
+                            suite_flags, &out)) {
+        std::fprintf(stderr, "CryptProtectData failed: %lu\n", ::GetLastError());
         return 1;
-    HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool done = handle != INVALID_HANDLE_VALUE &&
-                      ::WriteFile(handle, out.pbData, out.cbData, &written, nullptr) &&
-                      written == out.cbData;
-    if (handle != INVALID_HANDLE_VALUE)
-        ::CloseHandle(handle);
+    }
+    const bool written = write_file(sealed, out);
     ::LocalFree(out.pbData);
-    return done ? 0 : 1;
+    return written ? 0 : 1;
+}
+
+int unseal(const char* sealed, const char* plain) {
+    std::string bytes;
+    if (!read_file(sealed, bytes))
+        return 1;
+    DATA_BLOB in = blob_of(bytes), extra = blob_of(suite_entropy), out{};
+    if (!::CryptUnprotectData(&in, nullptr, &extra, nullptr, nullptr, suite_flags, &out)) {
+        std::fprintf(stderr, "CryptUnprotectData failed: %lu\n", ::GetLastError());
+        return 1;
+    }
+    const bool written = write_file(plain, out);
+    ::LocalFree(out.pbData);
+    return written ? 0 : 1;
+}
+
+// An empty archive sealed with this machine's protection but without the suite's
+// secret, so the store cannot unseal it.
+int write_foreign(const char* file) {
+    return seal(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
+        "<!DOCTYPE boost_serialization>\n<boost_serialization "
+        "signature=\"serialization::archive\" version=\"8\">\n</boost_serialization>\n",
+        file, L"foreign", nullptr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3)
-        return 2;
-    try {
-        const std::wstring file = wide(argv[2]);
-        if (std::strcmp(argv[1], "products") == 0) {
-            config::products_impl list;
-            for (int i = 3; i < argc; ++i)
-                list.m_products.push_back(product_of(wide(argv[i])));
-            config::config_storage<config::products_impl>().save(list, file);
-            return 0;
-        }
-        if (std::strcmp(argv[1], "foreign") == 0)
-            return write_foreign(file);
-        if (std::strcmp(argv[1], "settings") == 0 && argc == 5) {
-            config::suite_impl settings;
-            settings.m_user_name = wide(argv[3]);
-            settings.m_user_site = wide(argv[4]);
-            config::config_storage<config::suite_impl>().save(settings, file);
-            return 0;
-        }
-        return 2;
-    } catch (const std::exception& failure) {
-        std::fprintf(stderr, "%s\n", failure.what());
-        return 1;
-    }
+    std::string plain;
+    if (argc == 4 && std::strcmp(argv[1], "seal") == 0)
+        return read_file(argv[2], plain)
+                   ? seal(plain, argv[3], L"Configuration data", &suite_entropy)
+                   : 1;
+    if (argc == 4 && std::strcmp(argv[1], "unseal") == 0)
+        return unseal(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "foreign") == 0)
+        return write_foreign(argv[2]);
+    return 2;
 }
