@@ -213,6 +213,10 @@ class runner_waits_for_the_program_only(unittest.TestCase):
         self.assertEqual(started.output(), b"last line without end")
         self.assertEqual(started.finish(1).returncode, 3)
 
+    def test_a_wine_command_past_its_time_fails_the_test(self):
+        with self.assertRaises(SystemExit):
+            wine.wine("sleep", "30", timeout=0.5)
+
 
 if __name__ == "__main__":
     unittest.main()
