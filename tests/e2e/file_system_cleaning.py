@@ -14,13 +14,12 @@ run: nothing of the product is left, and nothing else has changed.
 import os
 import pathlib
 import shutil
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
-from machine import snapshot, wine  # noqa: E402
+from machine import run as runner, snapshot, wine  # noqa: E402
 
 failures = []
 
@@ -106,10 +105,7 @@ def main():
     ]
     seed(drive_c, product_files)
 
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    run = subprocess.run(["wine", str(exe)], cwd=work, env=env, stdin=subprocess.DEVNULL,
-                         capture_output=True, timeout=900)
+    run = runner.start(exe, work).finish(900)
     check(run.returncode == 0, "exit code %d" % run.returncode)
 
     after = {entry for entry in listing(drive_c)

@@ -319,18 +319,15 @@ class holder:
     """file_holder.exe holding a file for the length of the run."""
 
     def __init__(self, program, windows_file, mode, delay_ms=0):
-        self.process = subprocess.Popen(
-            ["wine", str(program), windows_file, mode, str(delay_ms)], stdin=subprocess.DEVNULL,
-            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.process = w.program(["wine", str(program), windows_file, mode, str(delay_ms)])
         self.delay = delay_ms
 
     def wait_held(self):
-        line = self.process.stdout.readline().decode(errors="replace").strip()
+        line = next(self.process.lines(), b"").decode(errors="replace").strip()
         return line == "held"
 
     def end(self):
         self.process.kill()
-        self.process.wait()
 
 
 def scenario_files(args):

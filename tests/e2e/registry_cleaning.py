@@ -12,13 +12,12 @@ everything else is unchanged. Also checks the log's detection and stage lines.
 """
 import os
 import pathlib
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
-from machine import wine as w  # noqa: E402
+from machine import run as runner, wine as w  # noqa: E402
 from machine.wine import wine, windows_path  # noqa: E402
 
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
@@ -151,10 +150,7 @@ def main():
         hkcu + r"\Corvane", hkcu + r"\Pellane Suite", hkcu + r"\Other Maker")]
     before = snapshot(scopes, work)
 
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    run = subprocess.run(["wine", str(exe)], cwd=work, env=env, stdin=subprocess.DEVNULL,
-                         capture_output=True, timeout=900)
+    run = runner.start(exe, work).finish(900)
     check(run.returncode == 0, "exit code %d" % run.returncode)
     after = snapshot(scopes, work)
 

@@ -14,7 +14,6 @@ The programs are the built stand-ins CorvaneSuiteService.exe, CorvaneTray.exe,
 Pellane2.exe and suite_config_writer.exe, each given by its path. Run it through scripts/with-prefix.sh.
 """
 import argparse
-import os
 import pathlib
 import subprocess
 import sys
@@ -22,7 +21,7 @@ import tempfile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
-from machine import installation, wine as w  # noqa: E402
+from machine import installation, run as runner, wine as w  # noqa: E402
 
 RUN = installation.RUN
 
@@ -40,10 +39,7 @@ def unix(windows_path):
 
 
 def run_tool(exe, work):
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    run = subprocess.run(["wine", str(exe)], cwd=work, env=env, stdin=subprocess.DEVNULL,
-                         capture_output=True, timeout=900)
+    run = runner.start(exe, work).finish(900)
     log = pathlib.Path(work) / "TVRemover.log.txt"
     text = log.read_text("utf-8", errors="replace") if log.is_file() else ""
     lines = [line.rstrip("\r")[23:] for line in text.split("\n")]
