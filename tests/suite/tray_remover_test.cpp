@@ -97,7 +97,8 @@ TEST_F(tray_remover_test, count_drops_the_trays_own_file_and_joins_the_pair) {
     EXPECT_EQ(suite::count_tray_products(configurations()), 0);
     configure({L"nbpro.xml", L"klpro.xml"});
     EXPECT_EQ(suite::count_tray_products(configurations()), 1);
-    configure({L"xxpro.xml", L"notes.txt"});
+    // "*.xml" also finds "notes.xmlx" through its short name, which ends in ".XML".
+    configure({L"xxpro.xml", L"notes.txt", L"notes.xmlx"});
     fs::create_directories(configurations() + L"folder.xml");
     EXPECT_EQ(suite::count_tray_products(configurations()), 2);
 }
