@@ -1,7 +1,9 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -9,14 +11,12 @@
 #include "cleaning/special_folders.h"
 #include "cleaning/wow64.h"
 #include "support/errors/exception.h"
+#include "tests/cleaning/started_process.h"
+#include "tests/cleaning/wine_folders.h"
 
 namespace {
 
-// A 64-bit prefix (or Windows) has the folder of 32-bit system files.
-bool prefix_is_64_bit() {
-    DWORD attributes = ::GetFileAttributesA("C:\\windows\\syswow64");
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+using wine_folders::prefix_is_64_bit;
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -36,26 +36,23 @@ TEST(SpecialFolders, ProgramFilesIsThe32BitOneWithABackslash) {
         EXPECT_EQ("C:\\Program Files\\", folder);
 }
 
-TEST(SpecialFolders, EveryAccessorGivesAnExistingFolderEndingInABackslash) {
+TEST(SpecialFolders, EveryAccessorGivesItsFolderWithOneTrailingBackslash) {
     using accessor = std::string (*)();
-    const accessor all[] = {
-        cleaning::get_programs_folder,        cleaning::get_desktop_folder,
-        cleaning::get_common_programs_folder, cleaning::get_common_desktop_folder,
-        cleaning::get_appdata_folder,         cleaning::get_common_appdata_folder,
-        cleaning::get_program_files_folder,   cleaning::get_profile_folder,
-        cleaning::get_common_files_folder,
+    const std::pair<accessor, std::string> all[] = {
+        {cleaning::get_programs_folder, wine_folders::programs()},
+        {cleaning::get_desktop_folder, wine_folders::desktop()},
+        {cleaning::get_common_programs_folder, wine_folders::common_programs()},
+        {cleaning::get_common_desktop_folder, wine_folders::common_desktop()},
+        {cleaning::get_appdata_folder, wine_folders::app_data()},
+        {cleaning::get_common_appdata_folder, wine_folders::common_app_data()},
+        {cleaning::get_program_files_folder, wine_folders::program_files()},
+        {cleaning::get_profile_folder, wine_folders::profile()},
+        {cleaning::get_common_files_folder, wine_folders::common_files()},
     };
-    for (accessor get : all) {
-        std::string folder = get();
-        ASSERT_GE(folder.size(), 4u);
-        EXPECT_EQ(':', folder[1]) << folder;
-        EXPECT_EQ('\\', folder.back()) << folder;
-        EXPECT_NE('\\', folder[folder.size() - 2]) << folder;
-    }
+    for (const auto& folder : all)
+        EXPECT_EQ(folder.second, folder.first());
     EXPECT_EQ(environment("APPDATA") + "\\", cleaning::get_appdata_folder());
     EXPECT_EQ(environment("USERPROFILE") + "\\", cleaning::get_profile_folder());
-    EXPECT_EQ(cleaning::get_program_files_folder() + "Common Files\\",
-              cleaning::get_common_files_folder());
 }
 
 TEST(SpecialFolders, UnknownFolderRaisesWithItsNumber) {
@@ -67,12 +64,26 @@ TEST(SpecialFolders, UnknownFolderRaisesWithItsNumber) {
     }
 }
 
-TEST(RootKeyName, NamesThePredefinedRootsOnly) {
-    EXPECT_EQ(L"HKEY_CLASSES_ROOT", cleaning::root_key_name(HKEY_CLASSES_ROOT));
-    EXPECT_EQ(L"HKEY_CURRENT_USER", cleaning::root_key_name(HKEY_CURRENT_USER));
-    EXPECT_EQ(L"HKEY_LOCAL_MACHINE", cleaning::root_key_name(HKEY_LOCAL_MACHINE));
-    EXPECT_EQ(L"HKEY_USERS", cleaning::root_key_name(HKEY_USERS));
-    EXPECT_EQ(L"HKEY_CURRENT_CONFIG", cleaning::root_key_name(HKEY_CURRENT_CONFIG));
+// The name the system's own reg.exe prints for a root.
+std::wstring name_reg_prints(const std::string& root) {
+    std::istringstream output(
+        testing_support::run_and_capture("reg.exe query " + root + " /ve").output);
+    std::string line;
+    while (std::getline(output, line) && line.empty()) {
+    }
+    return std::wstring(line.begin(), line.end());
+}
+
+TEST(RootKeyName, NamesThePredefinedRootsAsTheSystemDoes) {
+    const std::pair<HKEY, const char*> roots[] = {
+        {HKEY_CLASSES_ROOT, "HKCR"}, {HKEY_CURRENT_USER, "HKCU"},   {HKEY_LOCAL_MACHINE, "HKLM"},
+        {HKEY_USERS, "HKU"},         {HKEY_CURRENT_CONFIG, "HKCC"},
+    };
+    for (const auto& root : roots)
+        EXPECT_EQ(name_reg_prints(root.second), cleaning::root_key_name(root.first)) << root.second;
+}
+
+TEST(RootKeyName, NamesNoOtherHandle) {
     EXPECT_EQ(L"HKEY_!unidentified!", cleaning::root_key_name(HKEY_PERFORMANCE_DATA));
     EXPECT_EQ(L"HKEY_!unidentified!", cleaning::root_key_name(reinterpret_cast<HKEY>(0x80000004)));
     HKEY opened = nullptr;
