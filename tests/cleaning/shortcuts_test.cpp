@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "cleaning/special_folders.h"
 #include "file_tree.h"
 #include "log_capture.h"
+#include "wine_folders.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ using testing_support::write_file;
 class start_menu : public ::testing::Test {
 protected:
     const std::string brand_name = "TvrBrand-" + std::to_string(::GetCurrentProcessId());
-    const std::string common = cleaning::get_common_programs_folder() + brand_name;
-    const std::string user = cleaning::get_programs_folder() + brand_name;
+    const std::string common = wine_folders::common_programs() + brand_name;
+    const std::string user = wine_folders::programs() + brand_name;
     testing_support::log_capture log;
 
     void SetUp() override {
@@ -61,16 +61,16 @@ TEST_F(start_menu, tools_shortcut_and_another_product_keep_the_brand_folder) {
 TEST(desktop_shortcut, goes_from_both_desktops) {
     testing_support::log_capture log;
     const std::string name = "TvrShortcut-" + std::to_string(::GetCurrentProcessId());
-    const std::string common = cleaning::get_common_desktop_folder() + name + ".lnk";
+    const std::string common = wine_folders::common_desktop() + name + ".lnk";
     write_file(common);
 
     cleaning::remove_desktop_shortcut(name);
 
     EXPECT_FALSE(exists(common));
     EXPECT_EQ(log.texts(),
-              (std::vector<std::string>{"   " + common + " removed",
-                                        "FAILED TO remove '" + cleaning::get_desktop_folder() +
-                                            name + ".lnk'; error 2 !"}));
+              (std::vector<std::string>{
+                  "   " + common + " removed",
+                  "FAILED TO remove '" + wine_folders::desktop() + name + ".lnk'; error 2 !"}));
 }
 
 }  // namespace
