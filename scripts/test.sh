@@ -5,8 +5,23 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-scripts/setup.sh
-scripts/build.sh
+
+# How long each phase took, printed at the end: the run has a time limit in CI.
+phase_times=()
+timed() {  # timed PHASE COMMAND...: runs COMMAND and notes its time under PHASE
+  local phase=$1 started=$SECONDS
+  shift
+  "$@"
+  phase_times+=("$(printf '%-22s %4d s' "$phase" $((SECONDS - started)))")
+}
+print_phase_times() {
+  echo "== time per phase"
+  printf '  %s\n' "${phase_times[@]}"
+  printf '  %-22s %4d s\n' "whole run" "$SECONDS"
+}
+
+timed setup scripts/setup.sh
+timed build scripts/build.sh
 
 status=0
 run() { echo "== $*"; "$@" || status=1; }
@@ -23,15 +38,16 @@ ctest_in() {  # ctest_in CONFIG DRIVE COMMAND...
   return $failed
 }
 
-run scripts/check-imports.sh build/release/driver/TVRemover.exe
-run ctest_in native "" ctest --test-dir build/native --output-on-failure
+timed "import check" run scripts/check-imports.sh build/release/driver/TVRemover.exe
+timed "native unit tests" run ctest_in native "" ctest --test-dir build/native --output-on-failure
 # A short pass of every fuzz target over its seed corpus (about a minute in all).
-run scripts/fuzz.sh "${TVR_FUZZ_SECONDS:-6}"
+timed "fuzzing pass" run scripts/fuzz.sh "${TVR_FUZZ_SECONDS:-6}"
 
 # The prefixes are independent machines, so their unit runs overlap; each
 # run's output is shown whole once all are done. The native-view Installer pass
 # runs only on 64-bit Windows XP and Server 2003: its tests (label xp64) get a
 # 64-bit prefix of their own that reports XP.
+unit_started=$SECONDS
 logs=$(mktemp -d)
 for config in win64 win32 xp64; do
   case $config in
@@ -48,10 +64,13 @@ for config in win64 win32 xp64; do
   cat "$logs/$config.txt"
 done
 rm -rf "$logs"
+phase_times+=("$(printf '%-22s %4d s' "Wine unit tests" $((SECONDS - unit_started)))")
 
 # Every end-to-end test makes its own prefix (and network namespace where it
 # needs a mail server), so they may run side by side.
-run ctest_in e2e Z: ctest --test-dir build/tests -L e2e --output-on-failure -j "${TVR_TEST_JOBS:-3}"
+timed "end-to-end tests" run ctest_in e2e Z: \
+  ctest --test-dir build/tests -L e2e --output-on-failure -j "${TVR_TEST_JOBS:-3}"
 rm -rf "$reports"
+print_phase_times
 if [ $status = 0 ]; then echo "test: all passed"; else echo "test: FAILURES above"; fi
 exit $status
