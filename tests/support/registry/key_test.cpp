@@ -3,10 +3,98 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <type_traits>
 
 #include "tests/support/registry/scratch_key.h"
+
+namespace {
+
+// While a guarded_allocations lives, each allocation of this program ends right
+// at a page that cannot be touched, so a write one byte past a block faults.
+// The block starts at the guard less its size, which keeps the alignment its
+// type needs (a size is a multiple of that alignment).
+bool guarding = false;
+constexpr int guarded_limit = 64;
+void* guarded_blocks[guarded_limit];
+int guarded_count = 0;
+
+// A fault ends the program with a message at once, rather than waiting for a
+// debugger to report it.
+LONG WINAPI report_fault(EXCEPTION_POINTERS* fault) {
+    std::fprintf(stderr, "fault 0x%lx: a write past the end of a block\n",
+                 static_cast<unsigned long>(fault->ExceptionRecord->ExceptionCode));
+    std::fflush(stderr);
+    ::TerminateProcess(::GetCurrentProcess(), 3);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+class guarded_allocations {
+public:
+    guarded_allocations() : previous_(::SetUnhandledExceptionFilter(report_fault)) {
+        guarding = true;
+    }
+    ~guarded_allocations() {
+        guarding = false;
+        ::SetUnhandledExceptionFilter(previous_);
+    }
+    guarded_allocations(const guarded_allocations&) = delete;
+    guarded_allocations& operator=(const guarded_allocations&) = delete;
+
+private:
+    LPTOP_LEVEL_EXCEPTION_FILTER previous_;
+};
+
+void* guarded_new(std::size_t size) {
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    const std::size_t page = system.dwPageSize;
+    const std::size_t usable = (size + page - 1) / page * page;
+    auto* base =
+        static_cast<char*>(::VirtualAlloc(nullptr, usable + page, MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    if (base == nullptr || guarded_count == guarded_limit ||
+        !::VirtualProtect(base + usable, page, PAGE_NOACCESS, &old))
+        throw std::bad_alloc();
+    guarded_blocks[guarded_count++] = base;
+    return base + usable - size;
+}
+
+bool release_guarded(void* block) {
+    for (int i = 0; i < guarded_count; ++i) {
+        auto* base = static_cast<char*>(guarded_blocks[i]);
+        MEMORY_BASIC_INFORMATION region;
+        if (::VirtualQuery(base, &region, sizeof(region)) != 0 && block >= base &&
+            block < base + region.RegionSize) {
+            ::VirtualFree(base, 0, MEM_RELEASE);
+            guarded_blocks[i] = guarded_blocks[--guarded_count];
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (guarding)
+        return guarded_new(size);
+    if (void* block = std::malloc(size == 0 ? 1 : size))
+        return block;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept {
+    if (block != nullptr && !release_guarded(block))
+        std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept {
+    operator delete(block);
+}
 
 namespace {
 
@@ -153,6 +241,14 @@ TEST(RegistryKey, OnlyOneTerminatorIsDroppedFromAString) {
     EXPECT_EQ(std::wstring(L"abc\0", 4), k.get_string(L"two terminators"));
     EXPECT_EQ(L"ab", k.get_string(L"odd size"));
     EXPECT_EQ("abc", k.get_string<std::string>(L"unterminated"));
+    // Read again into a block that ends where an inaccessible page begins: a byte
+    // written past the block faults instead of landing in a neighbour unseen.
+    std::wstring odd;
+    {
+        guarded_allocations guard;
+        odd = k.get_string(L"odd size");
+    }
+    EXPECT_EQ(L"ab", odd);
 }
 
 TEST(RegistryKey, ExpandableStringsAreExpandedWithinTheirBuffer) {
