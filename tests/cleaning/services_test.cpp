@@ -11,37 +11,15 @@
 #include "cleaning/clock.h"
 #include "tests/cleaning/installed_service.h"
 #include "tests/cleaning/log_capture.h"
+#include "tests/cleaning/polling_clock.h"
 #include "tests/cleaning/test_programs.h"
 
 namespace {
 
 using testing_support::installed_service;
 using testing_support::log_capture;
+using testing_support::polling_clock;
 using testing_support::scratch_folder;
-
-// Virtual time for the stop waits: a second of the tool's waiting costs a few
-// real milliseconds, enough for the service's real state changes to show up
-// within the polls the tool makes.
-class polling_clock : public cleaning::clock {
-public:
-    explicit polling_clock(DWORD real_ms_per_sleep) : real_ms_(real_ms_per_sleep) {
-        cleaning::use_clock(this);
-    }
-    ~polling_clock() override { cleaning::use_clock(nullptr); }
-
-    void sleep(uint32_t milliseconds) override {
-        sleeps_.push_back(milliseconds);
-        now_ += milliseconds;
-        ::Sleep(real_ms_);
-    }
-    uint32_t now_ms() override { return now_; }
-    const std::vector<uint32_t>& sleeps() const { return sleeps_; }
-
-private:
-    DWORD real_ms_;
-    uint32_t now_ = 0xFFFF0000u;  // the tick count wraps during the waits
-    std::vector<uint32_t> sleeps_;
-};
 
 std::vector<std::string> repeated(const std::string& line, std::size_t count) {
     return std::vector<std::string>(count, line);
