@@ -9,10 +9,16 @@
 
 #include <boost/filesystem.hpp>
 
+#include "cleaning/processes.h"
+#include "cleaning/services.h"
 #include "cleaning/special_folders.h"
 #include "cleaning/wow64.h"
+#include "tests/cleaning/installed_service.h"
 #include "tests/cleaning/log_capture.h"
+#include "tests/cleaning/polling_clock.h"
 #include "tests/cleaning/registry_views.h"
+#include "tests/cleaning/started_process.h"
+#include "tests/cleaning/test_programs.h"
 #include "tests/cleaning/virtual_clock.h"
 
 // The dependent-products cleaner against a prefix seeded with the newer suite
@@ -32,6 +38,10 @@ std::wstring wide(const std::string& text) {
 std::wstring tools_folder() {
     return wide(cleaning::get_common_files_folder()) + L"Pellane Suite\\Tools\\";
 }
+std::string narrow_tools_program() {
+    std::string folder = cleaning::get_common_files_folder() + "Pellane Suite\\Tools\\";
+    return folder + (cleaning::is_wow64() ? "x64\\" : "") + "Pellane2.exe";
+}
 std::wstring counter_name() {
     return tools_folder() + L"Pellane ToolsPS.dll";
 }
@@ -46,6 +56,61 @@ bool contains_line(const testing_support::log_capture& log, const std::string& t
     return std::find(lines.begin(), lines.end(), text) != lines.end();
 }
 
+// True when `expected` appear in this order among the log's lines.
+bool in_order(const testing_support::log_capture& log, const std::vector<std::string>& expected) {
+    const auto lines = log.texts();
+    auto at = lines.begin();
+    for (const std::string& line : expected) {
+        at = std::find(at, lines.end(), line);
+        if (at == lines.end())
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+const wchar_t tools_settings[] = L"Software\\TVR Tests\\Tools";
+
+bool tools_running() {
+    return cleaning::is_process_running(cleaning::adjust_process_name("Pellane2.exe"));
+}
+
+// The tools' service, running the stand-in tools program from the tools'
+// folder. The test lets go of it at once: the service is gone only once no
+// handle is open.
+bool start_tools_service() {
+    const std::string program = narrow_tools_program();
+    fs::create_directories(fs::path(program).parent_path());
+    ::CopyFileA(testing_support::windows_path(SUITE_TOOLS_EXE).c_str(), program.c_str(), FALSE);
+    testing_support::installed_service service("Pellane 2", "Pellane 2", program);
+    const bool started = service.start();
+    service.close();
+    return started;
+}
+
+// Whatever a test left of the tools: their program ended, their service deleted.
+void remove_tools_service() {
+    SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = ::OpenServiceA(manager, "Pellane 2", SERVICE_ALL_ACCESS);
+    if (service != nullptr) {
+        SERVICE_STATUS_PROCESS status{};
+        DWORD needed = 0;
+        ::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                               sizeof(status), &needed);
+        if (HANDLE program =
+                ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId)) {
+            ::TerminateProcess(program, 1);
+            ::WaitForSingleObject(program, 10000);
+            ::CloseHandle(program);
+        }
+        ::DeleteService(service);
+        ::CloseServiceHandle(service);
+    }
+    if (manager != nullptr)
+        ::CloseServiceHandle(manager);
+    cleaning::close_process("Pellane2.exe");
+}
+
 class dependent_products_cleaner_test : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -57,6 +122,8 @@ protected:
     void TearDown() override { clean_up(); }
 
     static void clean_up() {
+        remove_tools_service();
+        testing_support::delete_tree(HKEY_LOCAL_MACHINE, tools_settings, view::bits32);
         boost::system::error_code ignored;
         fs::remove_all(wide(cleaning::get_common_files_folder()) + L"Pellane Suite", ignored);
         fs::remove_all(wide(cleaning::get_common_appdata_folder()) + L"Pellane Suite", ignored);
@@ -81,6 +148,19 @@ protected:
     }
 
     testing_support::virtual_clock clock_;
+};
+
+// Tools still running when the product was the last to use them.
+class running_tools : public dependent_products_cleaner_test {
+protected:
+    void SetUp() override {
+        dependent_products_cleaner_test::SetUp();
+        list({L"Tarvello"});
+    }
+
+    static void set(const wchar_t* setting) {
+        view_key(HKEY_LOCAL_MACHINE, tools_settings, view::bits32).set_number(setting, 1);
+    }
 };
 
 TEST_F(dependent_products_cleaner_test, tools_used_by_the_product_alone_are_removed) {
@@ -124,6 +204,69 @@ TEST_F(dependent_products_cleaner_test, a_product_not_listed_leaves_the_others) 
     run_cleaner();
     EXPECT_EQ(suite::count_dependent_products(), 2);
     EXPECT_EQ(counter(), 2);
+}
+
+TEST_F(running_tools, a_stopped_service_is_deleted_even_when_its_program_will_not_unregister) {
+    set(L"UnregFails");
+    ASSERT_TRUE(start_tools_service());
+    testing_support::polling_clock clock(100);
+    testing_support::log_capture log;
+
+    run_cleaner();
+
+    EXPECT_TRUE(in_order(log, {"Stop & Delete 'Pellane 2' Service", "Service stopped successfully.",
+                               "exit_code: 5", "Stop & Delete 'Pellane 2' Service",
+                               "Service is already stopped.", "Service deleted successfully",
+                               "TVK (pellane tools) service uninstalled successfuly"}));
+    EXPECT_FALSE(contains_line(log, "Terminate running process: Pellane2.exe"));
+    EXPECT_FALSE(cleaning::service_exists("Pellane 2"));
+    // The program ended with its service: no need to wait out the fifteen seconds.
+    EXPECT_LT(clock.sleeps().size(), 10u);
+}
+
+TEST_F(running_tools, a_service_that_will_not_stop_has_its_program_ended_after_the_wait) {
+    set(L"StopStuck");
+    ASSERT_TRUE(start_tools_service());
+    testing_support::polling_clock clock(50);
+    testing_support::log_capture log;
+
+    run_cleaner();
+
+    EXPECT_TRUE(in_order(
+        log, {"Wait timed out", "Terminate running process: Pellane2.exe",
+              "Process with name 'Pellane2.exe' is running, let us close it",
+              "Process 'Pellane2.exe' closed successfully",
+              "launch_and_wait_for_exit_code: \"" + narrow_tools_program() + "\" /UnregServer"}));
+    EXPECT_FALSE(
+        contains_line(log, "Unable to stop TVK (pellane tools) service, it's still running"));
+    EXPECT_FALSE(tools_running());
+    // The stop's thirty seconds, then fifteen for the program to end on its own.
+    EXPECT_GE(clock.sleeps().size(), 31u + 15u + 1u);
+}
+
+TEST_F(running_tools, a_program_that_keeps_coming_back_is_reported_and_the_removal_goes_on) {
+    testing_support::scratch_folder folder("tvr_dependent_products_test");
+    const std::string program = folder.place(STAND_IN_PROCESS_EXE, "Pellane2.exe");
+    const std::string guardian = folder.place(STAND_IN_PROCESS_EXE, "guardian.exe");
+    {
+        testing_support::started_process respawning("\"" + guardian + "\" --respawn \"" + program +
+                                                    "\"");
+        for (int i = 0; i < 100 && !tools_running(); ++i)
+            ::Sleep(100);
+        ASSERT_TRUE(tools_running());
+        testing_support::polling_clock clock(200);
+        testing_support::log_capture log;
+
+        run_cleaner();
+
+        EXPECT_TRUE(in_order(log, {"Terminate running process: Pellane2.exe",
+                                   "Unable to stop TVK (pellane tools) service, it's still running",
+                                   "TVK (pellane tools) service uninstalled successfuly"}));
+        EXPECT_FALSE(contains_line(log, "Process 'Pellane2.exe' closed successfully"));
+        EXPECT_EQ(15u + 15u, clock.sleeps().size());
+        EXPECT_FALSE(fs::exists(tools_folder()));
+    }
+    cleaning::close_process("Pellane2.exe");
 }
 
 }  // namespace
