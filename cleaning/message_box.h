@@ -20,4 +20,13 @@ public:
 // Installs `replacement` (owned by the caller); nullptr restores the real boxes.
 void use_message_box_answerer(message_box_answerer* replacement);
 
+// A quiet run has nobody to click: while it is on, no box is shown (nor handed
+// to an answerer); its caption, text and the answer taken go to the log as one
+// entry, and the box is answered as a box left alone would be: OK for a notice,
+// No or Cancel for a question.
+void use_quiet_message_boxes(bool quiet);
+
+// The answer a quiet run takes for a box with these MB_* flags.
+int quiet_answer(unsigned buttons);
+
 }  // namespace cleaning

@@ -32,18 +32,39 @@ std::string temporary_folder() {
 
 }  // namespace
 
-void open_logs(cleaning::product_cleaner& context) {
+std::string log_base_path(const std::wstring& folder) {
+    if (folder.empty())
+        return log_base_name;
+    // Best-fit would turn a missing character into a similar one: another folder.
+    std::string narrow(folder.size() * 2 + 1, '\0');
+    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, folder.data(),
+                                             static_cast<int>(folder.size()), &narrow[0],
+                                             static_cast<int>(narrow.size()), nullptr, nullptr);
+    narrow.resize(length > 0 ? length : 0);
+    if (narrow.empty())
+        narrow = "?";
+    if (narrow.back() != '\\' && narrow.back() != '/')
+        narrow += '\\';
+    return narrow + log_base_name;
+}
+
+void open_logs(cleaning::product_cleaner& context, const std::wstring& folder) {
     replay::log::add_listener(0, new replay::log::console());
+    bool created = true;
     try {
-        add_file_listener(log_base_name);
+        add_file_listener(log_base_path(folder));
     } catch (...) {
+        created = false;
+    }
+    add_file_listener(temporary_folder() + log_base_name);
+    // Told once the temporary log is open, so that a quiet run's log keeps it.
+    if (!created) {
         cleaning::show_message_box(
             "Unable to create log file. If you need log file make sure that you have permission "
             "to write to directory where remove.exe is located",
             "Remove.exe", MB_OK);
         context.log_available = false;
     }
-    add_file_listener(temporary_folder() + log_base_name);
 }
 
 }  // namespace driver

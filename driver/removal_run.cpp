@@ -120,30 +120,61 @@ void run_stages(const std::vector<stage>& stages, cleaning::product_cleaner& con
     }
 }
 
-void complete(cleaning::product_cleaner& context, progress& where) {
+// A quiet run has nobody to ask: its boxes are answered unseen while it lasts.
+class quiet_boxes {
+public:
+    explicit quiet_boxes(bool quiet) : quiet_(quiet) {
+        if (quiet_)
+            cleaning::use_quiet_message_boxes(true);
+    }
+    quiet_boxes(const quiet_boxes&) = delete;
+    quiet_boxes& operator=(const quiet_boxes&) = delete;
+    ~quiet_boxes() {
+        if (quiet_)
+            cleaning::use_quiet_message_boxes(false);
+    }
+
+private:
+    bool quiet_;
+};
+
+void complete(cleaning::product_cleaner& context, const run_options& options, progress& where) {
     replay::log::info("%s completed OK.", banner);
     replay::log::info("");
     replay::log::info("");
     replay::log::info("");
     replay::log::shutdown();
     where.log_closed();
+    // Under /quiet the offer would be declined unseen, and without a log beside
+    // the tool the flow would only wait: neither has a place in a quiet run.
+    if (options.quiet)
+        return;
     where.at("the log submission");
-    submit::offer_log_submission(context, log_base_name);
+    submit::offer_log_submission(context, log_base_path(options.log_folder));
 }
 
 }  // namespace
 
 int run(const run_seams& seams) {
-    return run(seams, removal_stages());
+    return run(run_options(), seams, removal_stages());
 }
 
 int run(const run_seams& seams, const std::vector<stage>& stages) {
+    return run(run_options(), seams, stages);
+}
+
+int run(const run_options& options, const run_seams& seams) {
+    return run(options, seams, removal_stages());
+}
+
+int run(const run_options& options, const run_seams& seams, const std::vector<stage>& stages) {
     installed_seams installed(seams);
+    quiet_boxes quiet(options.quiet);
     cleaning::product_cleaner context("Tarvello");
     context.log_available = true;
     progress where;
     try {
-        open_logs(context);
+        open_logs(context, options.log_folder);
         where.at("the start-up checks");
         write_banner();
         if (!environment_accepted())
@@ -151,7 +182,7 @@ int run(const run_seams& seams, const std::vector<stage>& stages) {
         where.at("the product detection");
         detect_product(context);
         run_stages(stages, context, where);
-        complete(context, where);
+        complete(context, options, where);
         return exit_completed;
     } catch (...) {
         return where.stop_on_failure();

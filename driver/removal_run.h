@@ -5,6 +5,7 @@
 #include "cleaning/clock.h"
 #include "cleaning/message_box.h"
 #include "cleaning/token_queries.h"
+#include "driver/command_line.h"
 #include "driver/stage_sequence.h"
 
 namespace driver {
@@ -24,5 +25,8 @@ struct run_seams {
 int run(const run_seams& seams = run_seams());
 // The same with other stages in place of removal_stages(), for tests of the framing.
 int run(const run_seams& seams, const std::vector<stage>& stages);
+// The same as the command line asked for it (command_line.h).
+int run(const run_options& options, const run_seams& seams = run_seams());
+int run(const run_options& options, const run_seams& seams, const std::vector<stage>& stages);
 
 }  // namespace driver

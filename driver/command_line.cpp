@@ -1,0 +1,138 @@
+#include "driver/command_line.h"
+
+namespace driver {
+
+namespace {
+
+bool is_blank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
+std::wstring ascii_lower(std::wstring text) {
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return text;
+}
+
+// The program's name is taken whole up to the next quote or blank, without escapes.
+std::size_t after_program_name(const std::wstring& text) {
+    std::size_t i = 0;
+    if (i < text.size() && text[i] == L'"') {
+        const std::size_t closing = text.find(L'"', 1);
+        return closing == std::wstring::npos ? text.size() : closing + 1;
+    }
+    while (i < text.size() && !is_blank(text[i]))
+        ++i;
+    return i;
+}
+
+}  // namespace
+
+std::vector<std::wstring> split_arguments(const std::wstring& text) {
+    std::vector<std::wstring> arguments;
+    std::size_t i = after_program_name(text);
+    for (;;) {
+        while (i < text.size() && is_blank(text[i]))
+            ++i;
+        if (i >= text.size())
+            return arguments;
+        std::wstring argument;
+        bool quoted = false;
+        while (i < text.size() && (quoted || !is_blank(text[i]))) {
+            if (text[i] == L'\\') {
+                std::size_t count = 0;
+                while (i < text.size() && text[i] == L'\\') {
+                    ++count;
+                    ++i;
+                }
+                if (i < text.size() && text[i] == L'"') {
+                    // 2n backslashes before a quote are n, and the quote groups;
+                    // 2n+1 are n and a quote taken as it is.
+                    argument.append(count / 2, L'\\');
+                    if (count % 2 == 1) {
+                        argument += L'"';
+                        ++i;
+                    }
+                } else {
+                    argument.append(count, L'\\');
+                }
+            } else if (text[i] == L'"') {
+                if (quoted && i + 1 < text.size() && text[i + 1] == L'"') {
+                    argument += L'"';
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                argument += text[i++];
+            }
+        }
+        arguments.push_back(argument);
+    }
+}
+
+command_line parse_arguments(const std::vector<std::wstring>& arguments) {
+    command_line parsed;
+    bool usage = false;
+    for (const std::wstring& argument : arguments) {
+        const bool is_switch = !argument.empty() && (argument[0] == L'/' || argument[0] == L'-');
+        const std::size_t colon = argument.find(L':');
+        const std::wstring name =
+            is_switch
+                ? ascii_lower(argument.substr(1, colon == std::wstring::npos ? colon : colon - 1))
+                : std::wstring();
+        const bool has_value = colon != std::wstring::npos;
+        std::wstring value = has_value ? argument.substr(colon + 1) : std::wstring();
+        // /log:"C:\Logs\" reaches us as C:\Logs" (the backslash escaped the quote);
+        // no folder name holds a quote, so it is that folder.
+        if (!value.empty() && value.back() == L'"')
+            value.pop_back();
+        if (is_switch && !has_value && name == L"?") {
+            usage = true;
+        } else if (is_switch && !has_value &&
+                   (name == L"quiet" || name == L"q" || name == L"s" || name == L"silent")) {
+            parsed.options.quiet = true;
+        } else if (is_switch && name == L"log" && !value.empty()) {
+            parsed.options.log_folder = value;
+        } else {
+            parsed.action = command_line::not_understood;
+            parsed.offending = argument;
+            return parsed;
+        }
+    }
+    if (usage)
+        parsed.action = command_line::show_usage;
+    return parsed;
+}
+
+std::string usage_text() {
+    return "Tarvello Remover version 1.0.6.4\n"
+           "\n"
+           "Removes Tarvello, and the parts of the Pellane suite that no other product\n"
+           "uses, from this machine.\n"
+           "\n"
+           "TVRemover.exe [/quiet] [/log:FOLDER]\n"
+           "TVRemover.exe /?\n"
+           "\n"
+           "  /quiet       Shows no message box and waits for nobody: what a box would\n"
+           "               say goes to the console and the log, and the offer to send\n"
+           "               the log to support is declined. /q, /s and /silent are the\n"
+           "               same switch.\n"
+           "  /log:FOLDER  Writes the log to FOLDER instead of the current folder (the\n"
+           "               copy in the temporary folder stays). Quote a FOLDER with\n"
+           "               blanks: /log:\"C:\\Removal logs\"\n"
+           "  /?           Shows this text and changes nothing.\n"
+           "\n"
+           "Switches begin with / or - and may be typed in any case.\n"
+           "\n"
+           "Exit codes:\n"
+           "  0   the run completed (\"completed OK.\")\n"
+           "  1   refused: Windows older than 2000, or no administrator rights\n"
+           "  3   an unexpected failure stopped the run; the log names it\n"
+           "  87  the command line was not understood; nothing was changed\n";
+}
+
+}  // namespace driver
