@@ -209,7 +209,7 @@ TEST_F(dependent_products_cleaner_test, a_product_not_listed_leaves_the_others) 
 TEST_F(running_tools, a_stopped_service_is_deleted_even_when_its_program_will_not_unregister) {
     set(L"UnregFails");
     ASSERT_TRUE(start_tools_service());
-    testing_support::polling_clock clock(100);
+    testing_support::polling_clock clock(200);
     testing_support::log_capture log;
 
     run_cleaner();
@@ -221,7 +221,7 @@ TEST_F(running_tools, a_stopped_service_is_deleted_even_when_its_program_will_no
     EXPECT_FALSE(contains_line(log, "Terminate running process: Pellane2.exe"));
     EXPECT_FALSE(cleaning::service_exists("Pellane 2"));
     // The program ended with its service: no need to wait out the fifteen seconds.
-    EXPECT_LT(clock.sleeps().size(), 10u);
+    EXPECT_LT(clock.sleeps().size(), 15u);
 }
 
 TEST_F(running_tools, a_service_that_will_not_stop_has_its_program_ended_after_the_wait) {
