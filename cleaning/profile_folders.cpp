@@ -16,6 +16,8 @@ namespace fs = boost::filesystem;
 
 const char virtual_store_tail[] = "AppData/Local/VirtualStore/ProgramData/Corvane";
 
+profile_tree_removal tree_removal_in_use = remove_tree;
+
 // A folder path as the shell gives it, without the trailing backslash that
 // would make its "parent" the folder itself.
 fs::path folder_path(const std::string& folder) {
@@ -54,6 +56,10 @@ std::string lower_ascii(std::string text) {
 
 }  // namespace
 
+void use_profile_tree_removal(profile_tree_removal replacement) {
+    tree_removal_in_use = replacement != nullptr ? replacement : remove_tree;
+}
+
 int rmove_virtual_store() {
     std::string profile;
     try {
@@ -67,7 +73,7 @@ int rmove_virtual_store() {
         try {
             const fs::path store = entry->path() / virtual_store_tail;
             if (fs::exists(store))
-                total += static_cast<int>(remove_tree(store.wstring()));
+                total += static_cast<int>(tree_removal_in_use(store.wstring()));
         } catch (...) {
             replay::log::info("Error occured in rmove_virtual_store(), System Error Code = %d",
                               failure_code());
@@ -86,7 +92,7 @@ void remove_dir_in_profiles(const boost::filesystem::path& profiles,
             const fs::path target = entry->path() / relative_path;
             if (fs::exists(target)) {
                 replay::log::info("removing %s", narrow_path(target).c_str());
-                remove_tree(target.wstring());
+                tree_removal_in_use(target.wstring());
             }
         } catch (...) {
             replay::log::error_w(

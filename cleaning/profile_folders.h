@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <boost/filesystem/path.hpp>
@@ -22,6 +23,13 @@ void remove_dir_in_userappdata_for_allprofiles(const std::string& relative);
 // failure to list `profiles` is raised.
 void remove_dir_in_profiles(const boost::filesystem::path& profiles,
                             const boost::filesystem::path& shared, const std::string& relative);
+
+// The removal each profile's folder goes through: remove_tree, unless a test put
+// in its place one that fails in a way Wine does not (a failure raised after the
+// thread's last error changed, as unwinding may change it elsewhere).
+using profile_tree_removal = std::uintmax_t (*)(const std::wstring& root);
+// Installs `replacement`; nullptr restores remove_tree.
+void use_profile_tree_removal(profile_tree_removal replacement);
 
 // The part of `full` after `base` (compared without regard to the case of A to
 // Z), without one leading backslash; empty when `full` does not start with `base`.

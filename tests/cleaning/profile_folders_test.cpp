@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/filesystem/exception.hpp>
+
 #include "cleaning/guid_folders.h"
 #include "cleaning/special_folders.h"
 #include "file_tree.h"
@@ -70,6 +72,30 @@ TEST_F(profiles, virtual_store_failure_in_one_profile_does_not_stop_the_others) 
     EXPECT_EQ(removed, 4);
     EXPECT_TRUE(testing_support::contains(
         log.texts(), "Error occured in rmove_virtual_store(), System Error Code = 32"));
+}
+
+// A removal that is denied after the thread's last error has moved on.
+std::uintmax_t denied_after_the_last_error_changed(const std::wstring& root) {
+    ::SetLastError(ERROR_SUCCESS);
+    throw boost::filesystem::filesystem_error(
+        "remove_tree", boost::filesystem::path(root),
+        boost::system::error_code(ERROR_ACCESS_DENIED, boost::system::system_category()));
+}
+
+TEST_F(profiles, a_failure_is_logged_with_its_own_code) {
+    fill(first / store);
+    fill(first / suite_data);
+    cleaning::use_profile_tree_removal(denied_after_the_last_error_changed);
+
+    cleaning::rmove_virtual_store();
+    cleaning::remove_dir_in_userappdata_for_allprofiles(suite_data);
+    cleaning::use_profile_tree_removal(nullptr);
+
+    EXPECT_TRUE(testing_support::contains(
+        log.texts(), "Error occured in rmove_virtual_store(), System Error Code = 5"));
+    EXPECT_TRUE(testing_support::contains(
+        log.texts(),
+        "Error occured in remove_dir_in_userappdata_for_allprofiles(), System Error Code = 5"));
 }
 
 // Wine's common application data folder is C:\ProgramData, whose parent holds no
