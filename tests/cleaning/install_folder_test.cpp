@@ -5,6 +5,7 @@
 #include "cleaning/special_folders.h"
 #include "file_tree.h"
 #include "log_capture.h"
+#include "virtual_clock.h"
 #include "support/registry/key.h"
 
 namespace {
@@ -55,6 +56,34 @@ TEST_F(install_folder, empty_listed_brand_folder_goes_and_the_walk_stops_at_prog
     EXPECT_EQ(log.texts(),
               (std::vector<std::string>{"Install Folder '" + brand + "' was removed also.",
                                         "Would not dare to remove '" + program_files + "' !"}));
+}
+
+// Sleeps advance virtual time; the hold on the folder ends with the second.
+class releasing_clock : public testing_support::virtual_clock {
+public:
+    explicit releasing_clock(testing_support::held_entry& hold) : hold_(hold) {}
+    void sleep(uint32_t milliseconds) override {
+        virtual_clock::sleep(milliseconds);
+        if (sleeps().size() == 2)
+            hold_.release();
+    }
+
+private:
+    testing_support::held_entry& hold_;
+};
+
+TEST_F(install_folder, listed_folder_held_open_for_a_moment_goes_once_released) {
+    testing_support::make_folders(brand);
+    list(brand + "\\");
+    testing_support::held_entry hold(brand);
+    ASSERT_TRUE(hold.holds());
+    releasing_clock clock(hold);
+
+    cleaning::remove_install_folder(brand);
+
+    EXPECT_FALSE(exists(brand));
+    EXPECT_FALSE(listed(brand + "\\"));
+    EXPECT_EQ(clock.sleeps().size(), 2u);
 }
 
 TEST_F(install_folder, empty_brand_folder_that_is_not_listed_stays) {
