@@ -100,6 +100,31 @@ TEST_F(LogFrontEnds, TextReachesListenersAsUtf8) {
     }
 }
 
+// A listener whose first write fails, as a log file's mutex may fail once.
+class failing_once : public replay::log::listener {
+public:
+    void write(int, const std::string&, const std::string&) override {
+        if (!failed_) {
+            failed_ = true;
+            throw std::runtime_error("listener failed");
+        }
+    }
+
+private:
+    bool failed_ = false;
+};
+
+// The failure reaches the caller; the line is not written a second time.
+TEST_F(LogFrontEnds, ANarrowLineIsDispatchedOnceWhenAListenerFails) {
+    replay::log::add_listener(0, new recording_listener(record));
+    replay::log::add_listener(1, new failing_once());
+    EXPECT_THROW(replay::log::info("once"), std::runtime_error);
+    replay::log::info("next");
+    ASSERT_EQ(2u, record->lines.size());
+    EXPECT_EQ("once", record->lines[0].text);
+    EXPECT_EQ("next", record->lines[1].text);
+}
+
 TEST_F(LogFrontEnds, ShutdownDestroysListenersAndALaterCallStartsAnEmptyLog) {
     replay::log::add_listener(0, new recording_listener(record, "first"));
     replay::log::info("before");
