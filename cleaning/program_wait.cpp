@@ -8,9 +8,17 @@ namespace {
 // reported all the same, the caller has nothing better to do with it.
 constexpr DWORD termination_wait_ms = 5000;
 
+std::uint32_t wait_cap_ms = 0;
+
 }  // namespace
 
+void cap_program_waits(std::uint32_t limit_ms) {
+    wait_cap_ms = limit_ms;
+}
+
 program_end wait_for_program_end(HANDLE process, std::uint32_t limit_ms) {
+    if (wait_cap_ms != 0 && wait_cap_ms < limit_ms)
+        limit_ms = wait_cap_ms;
     switch (::WaitForSingleObject(process, limit_ms)) {
         case WAIT_OBJECT_0:
             return program_end::ended;

@@ -22,4 +22,9 @@ enum class program_end { ended, ended_by_force, wait_failed };
 // when the wait reported an abandoned object).
 program_end wait_for_program_end(HANDLE process, std::uint32_t limit_ms);
 
+// Caps every wait above at `limit_ms` (0 lifts the cap). The waits are the
+// system's own, which the clock seam cannot hurry, so a test that makes a
+// program hang uses this instead of waiting out the real limit.
+void cap_program_waits(std::uint32_t limit_ms);
+
 }  // namespace cleaning

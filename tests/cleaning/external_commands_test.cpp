@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "cleaning/file_removal.h"
+#include "cleaning/program_wait.h"
 #include "tests/cleaning/log_capture.h"
 #include "tests/cleaning/test_programs.h"
 
@@ -24,7 +25,11 @@ class UnregisterComServer : public ::testing::Test {
 protected:
     // The suite keeps its servers in folders with blanks in their names.
     UnregisterComServer() : dll_(folder_.place(STAND_IN_COM_SERVER_DLL, "Pellane ToolsPS.dll")) {}
-    ~UnregisterComServer() override { ::SetEnvironmentVariableA("TVR_UNREGISTER_FAILS", nullptr); }
+    ~UnregisterComServer() override {
+        ::SetEnvironmentVariableA("TVR_UNREGISTER_FAILS", nullptr);
+        ::SetEnvironmentVariableA("TVR_UNREGISTER_HANGS", nullptr);
+        cleaning::cap_program_waits(0);
+    }
 
     scratch_folder folder_{"tvr com test"};
     std::string dll_;
@@ -52,6 +57,21 @@ TEST_F(UnregisterComServer, LogsTheExitCodeOfAFailedUnregistration) {
     EXPECT_EQ("Regsvr32 for C:\\tvr com test\\Pellane ToolsPS.dll completed (exit code: 5)",
               log.texts()[0]);
     EXPECT_FALSE(file_exists(dll_ + ".unregistered"));
+}
+
+// The system's own registration server, stuck in a server that never answers.
+TEST_F(UnregisterComServer, GivesUpOnAServerThatHangs) {
+    ::SetEnvironmentVariableA("TVR_UNREGISTER_HANGS", "1");
+    cleaning::cap_program_waits(1000);
+    log_capture log;
+
+    cleaning::unregister_com_server(dll_);
+
+    const std::string dll = "C:\\tvr com test\\Pellane ToolsPS.dll";
+    EXPECT_EQ((std::vector<std::string>{
+                  "Regsvr32 for " + dll + " did not end within 60 seconds and was terminated",
+                  "Regsvr32 for " + dll + " completed (exit code: -1)"}),
+              log.texts());
 }
 
 class LaunchAndWait : public ::testing::Test {

@@ -1,6 +1,7 @@
 // Stands in for one of the suite's COM servers. DllUnregisterServer fails when
 // the environment variable TVR_UNREGISTER_FAILS is set (the registration tool
-// inherits it from the test); otherwise it leaves a file named like the DLL plus
+// inherits it from the test), and hangs for 20 seconds first when
+// TVR_UNREGISTER_HANGS is set; otherwise it leaves a file named like the DLL plus
 // ".unregistered" beside it, so a test can tell the DLL was really reached.
 #include <windows.h>
 
@@ -21,6 +22,8 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
 }
 
 extern "C" HRESULT WINAPI DllUnregisterServer() {
+    if (::GetEnvironmentVariableA("TVR_UNREGISTER_HANGS", nullptr, 0) != 0)
+        ::Sleep(20000);
     if (::GetEnvironmentVariableA("TVR_UNREGISTER_FAILS", nullptr, 0) != 0)
         return E_FAIL;
     char path[MAX_PATH] = {};
