@@ -339,6 +339,15 @@ TEST_F(RemovalRun, ARealStageThatFailsEndsTheRunUnlessItIsShielded) {
             EXPECT_EQ(driver::exit_completed, code);
             EXPECT_THAT(stages_run, ElementsAre("start", "failing", "last"));
             EXPECT_EQ(std::string(banner) + " completed OK.", texts[texts.size() - 4]);
+            // The suite's stage says it had problems; the AppData stage keeps quiet.
+            std::vector<std::string> framed = {failing.heading, ""};
+            if (number == 4)
+                framed.push_back("Unregistering in Pellane caused problems with the remover...");
+            framed.insert(framed.end(), {separator, "", "**** Last ****"});
+            const auto logged = from(texts, failing.heading);
+            EXPECT_EQ(framed,
+                      std::vector<std::string>(
+                          logged.begin(), logged.begin() + std::min(framed.size(), logged.size())));
         } else {
             EXPECT_EQ(driver::exit_failed, code);
             EXPECT_THAT(stages_run, ElementsAre("start", "failing"));
