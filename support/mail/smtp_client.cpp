@@ -1,6 +1,7 @@
 #include "support/mail/smtp_client.h"
 
 #include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include "support/mail/smtp_reply.h"
 #include "support/net/error_mapping.h"
@@ -15,12 +16,37 @@ namespace {
 
 constexpr int start_mail_input = 354;
 
-void set_receive_timeout(transport::base& transport, int milliseconds) {
+void set_timeout(transport::base& transport, int option, int milliseconds) {
     const DWORD value = static_cast<DWORD>(milliseconds);
-    if (setsockopt(static_cast<SOCKET>(transport.handle()), SOL_SOCKET, SO_RCVTIMEO,
+    if (setsockopt(static_cast<SOCKET>(transport.handle()), SOL_SOCKET, option,
                    reinterpret_cast<const char*>(&value), sizeof value) == SOCKET_ERROR) {
         raise_socket_error(socket_call::setsockopt, WSAGetLastError());
     }
+}
+
+// Each reply is bounded by the receive time-out; a server that keeps answering
+// DATA with other positive replies must not keep the client for ever.
+void await_start_mail_input(transport::tcp::base& transport) {
+    std::vector<std::string> reply_lines;
+    for (int replies = 1;; ++replies) {
+        const int code = read_reply(transport, reply_lines);
+        if (code == start_mail_input)
+            return;
+        if (replies >= max_replies_before_data)
+            throw generic(format("No 354 reply to DATA after %d replies", replies));
+    }
+}
+
+// "[127.0.0.1]": the address literal of the connection's own end, for a machine
+// without a name in the domain system.
+std::string own_address_literal(const transport::base& connection) {
+    address::ip4 own;
+    int size = static_cast<int>(own.size());
+    if (getsockname(static_cast<SOCKET>(connection.handle()),
+                    reinterpret_cast<sockaddr*>(own.raw()), &size) == SOCKET_ERROR) {
+        raise_socket_error(socket_call::getsockname, WSAGetLastError());
+    }
+    return "[" + own.host_text(NI_NUMERICHOST) + "]";
 }
 
 void send_data_lines(transport::tcp::base& transport, const std::vector<std::string>& lines) {
@@ -39,8 +65,7 @@ void run_transaction(const std::string& sender, const std::string& recipient,
     command(transport, format("MAIL FROM: <%s>", sender.c_str()), reply_lines);
     command(transport, format("RCPT TO: <%s>", recipient.c_str()), reply_lines);
     transport.write_line("DATA");
-    while (read_reply(transport, reply_lines) != start_mail_input) {
-    }
+    await_start_mail_input(transport);
     send_data_lines(transport, lines);
     command(transport, ".", reply_lines);
 }
@@ -93,9 +118,11 @@ void deliver(const std::string& greeting_name, const address::ip4& server,
     transport::tcp::raw connection;
     connection.open(server);
     server.connect(connection);
-    set_receive_timeout(connection, receive_timeout_ms);
+    set_timeout(connection, SO_RCVTIMEO, receive_timeout_ms);
+    set_timeout(connection, SO_SNDTIMEO, send_timeout_ms);
     std::vector<std::string> reply_lines;
-    hello(greeting_name, connection, reply_lines);
+    hello(greeting_name.empty() ? own_address_literal(connection) : greeting_name, connection,
+          reply_lines);
     transaction(sender, recipient, connection, message_lines);
     quit(connection);
     try {

@@ -52,6 +52,8 @@ const char* name_of(socket_call call) {
             return "setsockopt";
         case socket_call::closesocket:
             return "closesocket";
+        case socket_call::getsockname:
+            return "getsockname";
     }
     return "socket";
 }
@@ -121,6 +123,7 @@ void raise_socket_error(socket_call call, int code) {
             break;
         case socket_call::socket:
         case socket_call::closesocket:
+        case socket_call::getsockname:
             break;
     }
     throw transport::generic(

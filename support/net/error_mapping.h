@@ -5,7 +5,7 @@ namespace internet {
 
 // The socket calls whose failures are told apart: the same error code means
 // different things after a connect than after a recv.
-enum class socket_call { socket, connect, send, recv, setsockopt, closesocket };
+enum class socket_call { socket, connect, send, recv, setsockopt, closesocket, getsockname };
 
 // Raises the failure class for a socket library error code after `call` failed.
 // The message names the call; codes without a class of their own become

@@ -2,8 +2,9 @@
 
 Listens on 127.0.0.1, one port per scenario, and answers each command as the
 scenario says: chosen failure codes, malformed or long replies, LF-only line
-ends, replies cut into single bytes, silence, or a connection closed at a chosen
-point. Every line received (commands and message lines as they travel, before
+ends, replies cut into single bytes, silence, a connection closed at a chosen
+point, endless positive replies to DATA, or reading that stops in the middle of
+the data. Every line received (commands and message lines as they travel, before
 any un-stuffing) is appended to DIR/<scenario>.log before the reply goes out, so
 a client that got its reply can read the transcript at once.
 
@@ -44,9 +45,12 @@ def failure_scenarios():
 
 SCENARIOS = {
     "accept": {},
+    "own_address_greeting": {},
     "bare_greeting": {"replies": {"GREETING": ["220"]}},
     "helo_refused": {"replies": {"EHLO": ["500 5.5.1 unknown"], "HELO": ["550 5.7.1 go away"]}},
     "data_250_then_354": {"replies": {"DATA": ["250 not yet", "354 now"]}},
+    "data_250_forever": {"endless": "DATA"},
+    "stall_in_data": {"stall_after": 100},
     "continuation_128": {
         "replies": {"EHLO": ["250-capability %d" % i for i in range(128)] + ["250 done"]}
     },
@@ -114,6 +118,7 @@ class session:
             return
         self.send_reply(self.reply_for("GREETING"))
         in_data = False
+        received = 0
         while True:
             line = self.read_line()
             if line is None:
@@ -121,6 +126,11 @@ class session:
                 return
             self.record.add(line)
             if in_data:
+                received += 1
+                if received == self.scenario.get("stall_after"):
+                    self.record.add(b"-- stopped reading")
+                    time.sleep(120)
+                    return
                 if line != b".":
                     continue
                 verb, in_data = "END", False
@@ -129,6 +139,10 @@ class session:
             if self.scenario.get("close_on") == verb:
                 self.record.add(b"-- closed by server")
                 return
+            if self.scenario.get("endless") == verb:
+                while True:
+                    self.send_reply(["250 2.0.0 not yet"])
+                    time.sleep(0.01)
             reply = self.reply_for(verb)
             self.send_reply(reply)
             if verb == "DATA" and reply[-1].startswith("354"):

@@ -160,6 +160,16 @@ TEST_F(MailServers, CommandsAndDotStuffedLinesAsTheyTravel) {
     EXPECT_EQ(full_dialogue(stuffed_delivery_test()), transcript("accept"));
 }
 
+// Without a full machine name the client greets with the address literal of its
+// own end, which strict servers take where a bare name is refused.
+TEST_F(MailServers, NoGreetingNameGivesTheOwnAddressLiteral) {
+    smtp::deliver("", address::resolve_ip4(support_host, scenario_port("own_address_greeting")),
+                  test_messages::recipient, "", test_messages::delivery_test());
+    const lines recorded = transcript("own_address_greeting");
+    ASSERT_GE(recorded.size(), 2u);
+    EXPECT_EQ("EHLO [127.0.0.1]", recorded[1]);
+}
+
 TEST_F(MailServers, BareGreetingCodeIsAccepted) {
     deliver_to("bare_greeting");
     EXPECT_EQ("QUIT", transcript("bare_greeting").back());
