@@ -1,5 +1,6 @@
 #include "support/mail/header_fields.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "support/mail/ascii_case.h"
@@ -67,13 +68,19 @@ std::string message_id_value(const civil_time& utc, std::uint64_t random,
 std::vector<std::string> fold(const std::string& line) {
     std::vector<std::string> lines;
     std::string rest = line;
+    // The first line keeps the name and the first word of the value: some
+    // readers take a value that starts on a folded line as starting with a blank.
+    std::size_t first = std::min(line.find(':'), line.size());
+    while (first < line.size() && (line[first] == ':' || is_blank(line[first])))
+        ++first;
     while (rest.size() > recommended_line_length) {
         std::size_t at = 0;
-        for (std::size_t i = 1; i <= recommended_line_length; ++i) {
+        for (std::size_t i = first + 1; i <= recommended_line_length; ++i) {
             if (may_fold_at(rest, i))
                 at = i;
         }
-        for (std::size_t i = recommended_line_length + 1; at == 0 && i < rest.size(); ++i) {
+        for (std::size_t i = std::max(first + 1, recommended_line_length + 1);
+             at == 0 && i < rest.size(); ++i) {
             if (may_fold_at(rest, i))
                 at = i;
         }
@@ -81,6 +88,7 @@ std::vector<std::string> fold(const std::string& line) {
             break;
         lines.push_back(rest.substr(0, at));
         rest.erase(0, at);
+        first = 0;
     }
     lines.push_back(rest);
     return lines;

@@ -1,5 +1,6 @@
 #include "support/mail/header_type.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "support/coding/base64.h"
@@ -28,13 +29,17 @@ bool writable_as_is(const std::wstring& text) {
     return text.find(L"=?") == std::wstring::npos;
 }
 
-// A folded line holds a blank and the run after it.
-bool fits_folded_lines(const std::wstring& text) {
+// A folded line holds a blank and the run after it; the first run shares the
+// first line with the header's name.
+bool fits_folded_lines(const std::wstring& text, std::size_t first_run_room) {
     constexpr std::size_t longest_run = 77;
     std::size_t run = 0;
+    bool first = true;
     for (wchar_t c : text) {
-        run = (c == L' ' || c == L'\t') ? 0 : run + 1;
-        if (run > longest_run)
+        const bool blank = c == L' ' || c == L'\t';
+        first = first && !(blank && run > 0);
+        run = blank ? 0 : run + 1;
+        if (run > (first ? first_run_room : longest_run))
             return false;
     }
     return true;
@@ -158,18 +163,21 @@ std::string encode_header_value(const generic_value_type& type, const std::wstri
     return encoded_word(type, text);
 }
 
-std::string encode_header_words(const generic_value_type& type, const std::wstring& text) {
-    if (writable_as_is(text) && fits_folded_lines(text))
+std::string encode_header_words(const generic_value_type& type, const std::wstring& text,
+                                std::size_t first_word_room) {
+    if (writable_as_is(text) && fits_folded_lines(text, first_word_room))
         return ascii_bytes(text);
     std::string words;
     std::size_t at = 0;
     while (at < text.size()) {
+        const std::size_t room = words.empty() ? std::min(first_word_room, max_encoded_word_length)
+                                               : max_encoded_word_length;
         std::size_t end = character_end(text, at);
         std::string word = encoded_word(type, text.substr(at, end - at));
         while (end < text.size()) {
             const std::size_t next = character_end(text, end);
             std::string longer = encoded_word(type, text.substr(at, next - at));
-            if (longer.size() > max_encoded_word_length)
+            if (longer.size() > room)
                 break;
             word = std::move(longer);
             end = next;

@@ -88,8 +88,10 @@ constexpr std::size_t max_encoded_word_length = 75;
 // encode_header_value would leave it so and no run of it without blanks is too
 // long to stand on a folded line; otherwise encoded words of at most
 // max_encoded_word_length characters, each holding whole characters, one blank
-// apart (a reader drops the blank between two encoded words).
-std::string encode_header_words(const generic_value_type& type, const std::wstring& text);
+// apart (a reader drops the blank between two encoded words). The first word
+// shares its line with the header's name: it is kept within `first_word_room`.
+std::string encode_header_words(const generic_value_type& type, const std::wstring& text,
+                                std::size_t first_word_room = max_encoded_word_length);
 
 }  // namespace header_type
 }  // namespace message2

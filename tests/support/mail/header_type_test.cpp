@@ -232,7 +232,8 @@ TEST(EncodeHeaderWords, LongOrForeignTextBecomesShortWordsOfWholeCharacters) {
     for (int i = 0; i < 40; ++i)
         foreign += L"\u00e9\u65e5\U0001F600 ";
     for (const std::wstring& text : {std::wstring(300, L'7'), foreign, L"OVF:" + foreign}) {
-        const std::string words = encode_header_words(type, text);
+        const std::string words = encode_header_words(type, text, 69);
+        EXPECT_LE(words.find(' ') == std::string::npos ? words.size() : words.find(' '), 69u);
         std::wstring joined;
         for (std::size_t at = 0; at < words.size();) {
             std::size_t end = words.find(' ', at);

@@ -204,7 +204,9 @@ TEST(Message, LongHeaderLinesFoldBeforeBlanks) {
         words += "=?utf-8?B?w6nml6Xwn5iA?= ";
     words += "end";
     const std::string unbroken(120, 'x');
+    const std::string long_first(75, 'y');
     m.add_header("X-Unbroken", unbroken);
+    m.add_header("X-Long-First", long_first + " tail");
     m.add_header("Subject", words);
     const lines written = m.to_lines();
     std::vector<std::string> unfolded;
@@ -217,13 +219,17 @@ TEST(Message, LongHeaderLinesFoldBeforeBlanks) {
         } else {
             unfolded.push_back(line);
         }
-        if (line.find(unbroken) == std::string::npos) {
+        // A value never starts on a folded line.
+        if (line.find(unbroken) == std::string::npos &&
+            line.find(long_first) == std::string::npos) {
             EXPECT_LE(line.size(), 78u) << line;
         }
         EXPECT_NE(' ', line.back()) << line;
     }
+    EXPECT_EQ("X-Long-First: " + long_first, written[written.size() - 6]);
     EXPECT_THAT(unfolded,
-                ::testing::ElementsAre("Subject: " + words, "X-Unbroken: " + unbroken,
+                ::testing::ElementsAre("Subject: " + words, "X-Long-First: " + long_first + " tail",
+                                       "X-Unbroken: " + unbroken,
                                        "Content-Transfer-Encoding: quoted-printable",
                                        "Content-Type: text/plain; charset=\"iso-8859-1\""));
 }
