@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build
   wine wine32:i386 wine64
   libboost1.74-dev libgtest-dev googletest libbenchmark-dev
-  python3-aiosmtpd postfix curl iproute2 util-linux dpkg-dev
+  python3-aiosmtpd postfix spamassassin curl iproute2 util-linux dpkg-dev
   clang-format
   clang-14 libclang-rt-14-dev
 )
@@ -37,7 +37,8 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ]; then
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  # postfix asks questions at install time; it is used only for smtp-sink.
+  # postfix asks questions at install time; the tests run it with their own
+  # configuration only (tests/support/mail/postfix.sh).
   echo "postfix postfix/main_mailer_type select No configuration" | debconf-set-selections
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -15,6 +15,7 @@
 #include "submit/sender_address.h"
 #include "submit/subject.h"
 #include "submit/support_address.h"
+#include "support/mail/header_fields.h"
 #include "support/mail/header_type.h"
 #include "support/mail/message.h"
 #include "support/mail/smtp_client.h"
@@ -28,6 +29,7 @@ namespace submit {
 namespace {
 
 namespace m2 = replay::internet::message2;
+namespace fields = replay::internet::message2::header_fields;
 
 const char* const not_submitted = "Log file not submitted";
 const char* const no_sender = "Log file can't be sent without a sender";
@@ -47,13 +49,16 @@ std::string subject_header_value(const std::string& version_text) {
     const std::string subject = subject_text(version, major, minor);
     m2::header_type::unstructured_value_type type(replay::unicode::system_converter());
     type.set_charset("utf-8");
-    return m2::header_type::encode_header_value(
-        type, replay::unicode::to_wide(subject, replay::unicode::ansi_codepage));
+    return m2::header_type::encode_header_words(
+        type, replay::unicode::to_wide(subject, replay::unicode::ansi_codepage),
+        fields::recommended_line_length - std::string("Subject: ").size());
 }
 
 void compose(m2::message& message, const cleaning::product_cleaner& context) {
     message.remove_header("Content-Transfer-Encoding");
     message.add_header("Content-Transfer-Encoding", "base64");
+    // Without it a reader may show the base64 lines as they are.
+    message.add_header("MIME-Version", "1.0");
     message.add_header("To",
                        std::string("\"") + recipient_display_name + "\" <" + support_mailbox + ">");
     message.set_charset("utf-8");
@@ -92,11 +97,66 @@ std::string ask_sender() {
     }
 }
 
-void send(const m2::message& message, const mail_server& server) {
+fields::civil_time civil(const SYSTEMTIME& time) {
+    return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+}
+
+// 64 bits from the system's random source where it has one (Windows XP on),
+// else from the moment and the process, which differ between any two runs.
+std::uint64_t random_bits() {
+    using gen_random = BOOLEAN(WINAPI*)(PVOID, ULONG);
+    std::uint64_t bits = 0;
+    HMODULE advapi = ::LoadLibraryA("advapi32.dll");
+    if (advapi != nullptr) {
+        const auto generate = reinterpret_cast<gen_random>(
+            reinterpret_cast<void*>(::GetProcAddress(advapi, "SystemFunction036")));
+        const bool generated = generate != nullptr && generate(&bits, sizeof bits);
+        ::FreeLibrary(advapi);
+        if (generated)
+            return bits;
+    }
+    SYSTEMTIME now = {};
+    ::GetSystemTime(&now);
+    for (WORD part : {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                      now.wMilliseconds}) {
+        bits = bits * 1000003u + part;
+    }
+    bits ^= static_cast<std::uint64_t>(::GetCurrentProcessId()) << 40;
+    bits ^= static_cast<std::uint64_t>(::GetTickCount()) << 20;
+    return bits * 0x9E3779B97F4A7C15ull;
+}
+
+// Stamped as the message leaves, not when it was composed: the user may answer
+// the offer long after the run.
+void stamp(m2::message& message) {
+    SYSTEMTIME utc = {};
+    SYSTEMTIME local = {};
+    ::GetSystemTime(&utc);
+    ::GetLocalTime(&local);
+    message.remove_header("Message-ID");
+    message.remove_header("Date");
+    message.add_header("Message-ID",
+                       fields::message_id_value(civil(utc), random_bits(), message_id_domain));
+    message.add_header(
+        "Date", fields::date_value(civil(local), fields::offset_minutes(civil(local), civil(utc))));
+}
+
+// The machine's name in the domain system when it has a full one; empty makes
+// the client greet with the address of its end of the connection.
+std::string fully_qualified_name() {
+    char name[256] = {};
+    DWORD size = sizeof name;
+    if (!::GetComputerNameExA(ComputerNameDnsFullyQualified, name, &size))
+        return std::string();
+    return is_greeting_name(name) ? std::string(name) : std::string();
+}
+
+void send(m2::message& message, const mail_server& server) {
     replay::internet::environment::startup_guard sockets;
+    stamp(message);
     const std::vector<std::string> lines = message.to_lines();
     const auto address = replay::internet::address::resolve_ip4(server.host, server.port);
-    replay::internet::smtp::deliver(greeting_name, address, support_mailbox, "", lines);
+    replay::internet::smtp::deliver(fully_qualified_name(), address, support_mailbox, "", lines);
     show_ok_box("Thank you. The log file has been submitted.", "Log file submitted");
 }
 
@@ -109,7 +169,7 @@ void offer_and_send(m2::message& message, const cleaning::product_cleaner& conte
             return;
         }
         std::string sender = context.user_email;
-        if (sender.empty() || !is_safe_sender(sender))
+        if (!is_acceptable_typed_sender(sender))
             sender = ask_sender();
         if (sender.empty())
             return;

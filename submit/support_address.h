@@ -12,7 +12,9 @@ constexpr const char* support_mail_host = "mail.tvremover.example";
 constexpr std::uint16_t support_mail_port = 25;
 
 constexpr const char* recipient_display_name = "Remove-support mails";
-// The name the client gives in EHLO/HELO.
-constexpr const char* greeting_name = "installer";
+// The domain part of every Message-ID: the domain of the support service the
+// messages are made for, never the machine's name. Time and 64 random bits make
+// the identifier unique within it.
+constexpr const char* message_id_domain = "tvremover.example";
 
 }  // namespace submit

@@ -3,18 +3,30 @@ tests: for each file pair expected/<version>.txt and .from that the tests left
 ("no-version" for the subject's "NUL"), one message whose subject carries that
 version, with exactly the submission's
 headers in their order and a base64 body that decodes to the expected text.
+Read again with the e-mail package's default policy, the Date and Message-ID
+parse and no header line is longer than 78 characters; and SpamAssassin finds
+no rule with a positive score in the messages of ordinary size.
 
     check_submitted_mail.py MAIL_DIR
 """
 import base64
 import email
+import email.policy
+import email.utils
 import mailbox
 import os
 import re
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support", "mail"))
+from spam_check import positive_rules  # noqa: E402
+
 SUBJECT = re.compile(r"^OVFRemover\.exe log OVF:(.*)  OS:\d+\.\d+$")
-HEADERS = ["From", "Subject", "To", "Content-Transfer-Encoding", "Content-Type"]
+HEADERS = ["Date", "Message-ID", "From", "Subject", "To", "MIME-Version",
+           "Content-Transfer-Encoding", "Content-Type"]
+MESSAGE_ID = re.compile(r"^<\d{14}\.[0-9a-f]{16}@tvremover\.example>$")
+# SpamAssassin reads big messages slowly, and filters leave them unscored anyway.
+SCORED_SIZE = 512 * 1024
 # Added by aiosmtpd's Mailbox handler, not sent by the tool.
 SERVER_HEADERS = {"X-Peer", "X-MailFrom", "X-RcptTo"}
 SUPPORT = "support@tvremover.example"
@@ -31,6 +43,18 @@ def expected_messages(directory):
                 sender = f.read()
             expected[key] = (text, sender)
     return expected
+
+
+def check_as_read_today(raw):
+    message = email.message_from_bytes(raw, policy=email.policy.default)
+    head = raw.split(b"\r\n\r\n" if b"\r\n\r\n" in raw else b"\n\n", 1)[0]
+    long_lines = [line for line in head.splitlines() if len(line) > 78]
+    assert not long_lines, "header lines over 78 characters: %r" % long_lines
+    assert message["Date"].datetime is not None and message["Date"].datetime.tzinfo is not None, \
+        "Date %r" % message["Date"]
+    assert MESSAGE_ID.match(str(message["Message-ID"])), "Message-ID %r" % message["Message-ID"]
+    assert message["MIME-Version"] == "1.0"
+    return message
 
 
 def check(message, text, sender):
@@ -54,8 +78,19 @@ def main():
     mail_dir = sys.argv[1]
     expected = expected_messages(os.path.join(mail_dir, "expected"))
     arrived = {}
-    for message in mailbox.Maildir(os.path.join(mail_dir, "maildir"), factory=None, create=False):
-        match = SUBJECT.match(message["Subject"])
+    box = mailbox.Maildir(os.path.join(mail_dir, "maildir"), factory=None, create=False)
+    message_ids = set()
+    for key in box.keys():
+        message = box[key]
+        raw = box.get_bytes(key)
+        read = check_as_read_today(raw)
+        assert read["Message-ID"] not in message_ids, "Message-ID repeated"
+        message_ids.add(read["Message-ID"])
+        if len(raw) < SCORED_SIZE:
+            score, rules = positive_rules(raw)
+            print("check_submitted_mail: SpamAssassin score %.1f for %r" % (score, read["Subject"]))
+            assert not rules, "SpamAssassin rules hit: %r" % rules
+        match = SUBJECT.match(read["Subject"])
         assert match, "subject %r" % message["Subject"]
         key = "no-version" if match.group(1) == "NUL" else match.group(1)
         assert key not in arrived, "two messages for %s" % key

@@ -70,12 +70,30 @@ TEST(SenderAddress, ControlCharactersAreNeverTaken) {
     }
 }
 
-TEST(SenderAddress, TypedAddressNeedsAnAtSign) {
-    EXPECT_TRUE(submit::is_acceptable_typed_sender("user@example.com"));
-    EXPECT_TRUE(submit::is_acceptable_typed_sender("@"));
-    EXPECT_FALSE(submit::is_acceptable_typed_sender(""));
-    EXPECT_FALSE(submit::is_acceptable_typed_sender("   "));
-    EXPECT_FALSE(submit::is_acceptable_typed_sender("user.example.com"));
+// What goes out in "From" must be one RFC 5322 mailbox: a quoted local part is
+// one, a bare "@", blanks or text beyond ASCII are not.
+TEST(SenderAddress, TypedAddressMustBeAMailbox) {
+    for (const char* address :
+         {"user@example.com", "first.o'neil+tag@mail.example.com", "\"john doe\"@example.com",
+          "\"a\\\"b\"@example.com", "user@[192.0.2.1]"}) {
+        EXPECT_TRUE(submit::is_acceptable_typed_sender(address)) << address;
+    }
+    for (const char* address :
+         {"@", "", "   ", "user.example.com", "john doe@example.com", "user@", "@example.com",
+          ".user@example.com", "us..er@example.com", "\"open@example.com",
+          "j\xC3\xBCrgen@example.com", "user@ex\xC3\xA4mple.com", "a@b@c", "user@exa mple.com"}) {
+        EXPECT_FALSE(submit::is_acceptable_typed_sender(address)) << address;
+    }
+    EXPECT_FALSE(submit::is_acceptable_typed_sender(std::string(65, 'a') + "@example.com"));
+}
+
+TEST(GreetingName, OnlyFullDomainNamesGreet) {
+    for (const char* name : {"pc1.corp.example.com", "host-7.example"})
+        EXPECT_TRUE(submit::is_greeting_name(name)) << name;
+    for (const char* name : {"", "installer", "pc1.", ".example", "-pc.example", "pc_1.example",
+                             "pc1..example", "192.168.0.1", "pc\xC3\xA9.example"}) {
+        EXPECT_FALSE(submit::is_greeting_name(name)) << name;
+    }
 }
 
 TEST(Subject, WithAndWithoutVersion) {
@@ -146,16 +164,30 @@ TEST_F(SubmissionFlow, AnswerNoEndsQuietly) {
     EXPECT_EQ(static_cast<unsigned>(MB_YESNO), boxes.shown()[0].buttons);
 }
 
-TEST_F(SubmissionFlow, ConfiguredAddressIsUsedWithoutPromptEvenWithoutAtSign) {
+TEST_F(SubmissionFlow, ConfiguredMailboxIsUsedWithoutPrompt) {
     log_file log("FlowConfigured", "abc");
     scripted_message_boxes boxes;
-    context.user_email = "no at sign";
+    context.user_email = "\"configured user\"@example.com";
     prompt_answerer prompt({press_cancel()}, 2000);
     EXPECT_EQ(1, submit::submit_log(context, "FlowConfigured", closed_port));
     EXPECT_EQ(0, prompt.answered());
     ASSERT_EQ(2u, boxes.shown().size());
     EXPECT_EQ(refused, boxes.shown()[1].text);
     EXPECT_EQ(not_submitted, boxes.shown()[1].caption);
+}
+
+// A configured address that is no mailbox (no at sign, text beyond ASCII) would
+// go out as a "From" that servers refuse: the prompt asks instead.
+TEST_F(SubmissionFlow, ConfiguredAddressThatIsNoMailboxIsTreatedAsAbsent) {
+    log_file log("FlowNoMailbox", "abc");
+    for (const char* configured : {"no at sign", "j\xFCrgen@example.com"}) {
+        scripted_message_boxes boxes;
+        context.user_email = configured;
+        prompt_answerer prompt({press_cancel()});
+        EXPECT_EQ(1, submit::submit_log(context, "FlowNoMailbox", closed_port));
+        EXPECT_EQ(1, prompt.answered()) << configured;
+        EXPECT_EQ((std::vector<std::string>{question, no_sender}), texts(boxes.shown()));
+    }
 }
 
 TEST_F(SubmissionFlow, ConfiguredAddressWithLineBreakIsTreatedAsAbsent) {

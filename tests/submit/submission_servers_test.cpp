@@ -144,6 +144,22 @@ TEST_F(SubmissionToServers, TypedSenderAndUtf16Log) {
     expect_submitted(boxes);
 }
 
+// A version text from the registry may be long or hold letters beyond ASCII,
+// and a configured sender may have a quoted local part: the subject goes out
+// folded in short encoded words and reads back whole (check_submitted_mail.py).
+TEST_F(SubmissionToServers, LongOrForeignVersionAndQuotedSenderArriveReadable) {
+    const std::string log = "a log of one line\r\n";
+    for (const std::string& version :
+         {"14.0.22." + std::string(110, '7'), std::string("2.1 B\xEAta \xE9") + "dition"}) {
+        context.version_text = version;
+        context.user_email = "\"first(last)\"@tvremover.example";
+        prepare("ServersVersion", log, log, "<\"first(last)\"@tvremover.example>");
+        scripted_message_boxes boxes;
+        EXPECT_EQ(1, submit::submit_log(context, "ServersVersion"));
+        expect_submitted(boxes);
+    }
+}
+
 // The one big-log test: each line of the message costs about a millisecond
 // under Wine, so 10 MB (some 180,000 base64 lines) take a few minutes.
 TEST_F(SubmissionToServers, TenMegabyteLogArrivesWhole) {
@@ -186,6 +202,26 @@ TEST_F(SubmissionToServers, EachFailureIsShownInOneBox) {
             EXPECT_EQ(not_submitted, boxes.shown()[1].caption);
             EXPECT_EQ(static_cast<unsigned>(MB_OK), boxes.shown()[1].buttons);
         }
+    }
+}
+
+// A server that stops reading in the middle of the data (with-mail-servers.sh
+// keeps the TCP buffers small, so a megabyte stalls the client), and one that
+// answers DATA with positive replies that never become 354: each ends in the
+// failure box instead of a run that never ends.
+TEST_F(SubmissionToServers, StalledOrEndlessServerEndsInTheFailureBox) {
+    write_file("ServersStalled.log.txt", ten_megabyte_log().substr(0, 1024 * 1024));
+    context.user_email = "stalled@tvremover.example";
+    const std::string host = submit::support_mail_host;
+    for (const auto& failing : std::vector<std::pair<std::string, std::string>>{
+             {"stall_in_data", "smtp.temporary_failure[send() failed]"},
+             {"data_250_forever", "smtp[No 354 reply to DATA after 10 replies]"}}) {
+        scripted_message_boxes boxes;
+        const DWORD start = ::GetTickCount();
+        EXPECT_EQ(
+            1, submit::submit_log(context, "ServersStalled", {host, scenario_port(failing.first)}));
+        EXPECT_EQ((std::vector<std::string>{question, failing.second}), texts(boxes.shown()));
+        EXPECT_LT(::GetTickCount() - start, 60000u) << failing.first;
     }
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command under Wine with real mail servers on a private loopback network.
 #
-#   with-mail-servers.sh [--arch win64|win32] [--host NAME]... [--keep DIR] -- COMMAND...
+#   with-mail-servers.sh [--arch win64|win32] [--host NAME]... [--keep DIR] [--postfix] -- COMMAND...
 #
 # Inside a private network and mount namespace (needs root):
 #   - lo is up; a private /etc/hosts maps every NAME (default
@@ -11,6 +11,11 @@
 #     $TVR_MAIL_DIR/maildir;
 #   - scripted_smtp_server.py listens on one port per scenario (listed in
 #     $TVR_MAIL_DIR/ports.txt) and writes $TVR_MAIL_DIR/<scenario>.log;
+#   - with --postfix, a strict Postfix (postfix.sh) listens on 127.0.0.2:25
+#     instead, the NAMEs map to 127.0.0.2, and what it delivers lands in the
+#     Maildir $TVR_MAIL_DIR/postfix/maildir;
+#   - the TCP buffers are small, so that a server which stops reading stalls
+#     the client after some 100 KB rather than megabytes;
 #   - COMMAND runs in scripts/with-prefix.sh ARCH, a fresh prefix whose wine
 #     server starts inside the namespace, so Wine's sockets live there too.
 # ARCH defaults to the kind of the prefix in WINEPREFIX, else win64.
@@ -24,12 +29,14 @@ top=$(cd "$here/../../.." && pwd)
 arch=""
 keep=()
 hosts=()
+postfix=""
 args=("$@")
 while [ $# -gt 0 ]; do
   case "$1" in
     --arch) arch=$2; shift 2 ;;
     --host) hosts+=("$2"); shift 2 ;;
     --keep) keep=(--keep "$2"); shift 2 ;;
+    --postfix) postfix=1; shift ;;
     --) shift; break ;;
     *) echo "with-mail-servers.sh: unknown option $1" >&2; exit 2 ;;
   esac
@@ -58,13 +65,17 @@ ip link set lo up
 work=$(mktemp -d /tmp/tvr-mail.XXXXXX)
 pids=()
 cleanup() {
+  [ -z "$postfix" ] || "$here/postfix.sh" stop "$work/postfix" || true
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   if [ -z "${TVR_KEEP_MAIL_DIR:-}" ]; then rm -rf "$work"; else echo "mail folder kept: $work" >&2; fi
 }
 trap cleanup EXIT
 
-{ echo "127.0.0.1 localhost"; for h in "${hosts[@]}"; do echo "127.0.0.1 $h"; done; } >"$work/hosts"
+sysctl -q -w net.ipv4.tcp_wmem="4096 16384 65536" net.ipv4.tcp_rmem="4096 16384 65536"
+support_ip=127.0.0.1
+[ -z "$postfix" ] || support_ip=127.0.0.2
+{ echo "127.0.0.1 localhost"; for h in "${hosts[@]}"; do echo "$support_ip $h"; done; } >"$work/hosts"
 mount --bind "$work/hosts" /etc/hosts
 sed 's/^hosts:.*/hosts: files/' /etc/nsswitch.conf >"$work/nsswitch.conf"
 mount --bind "$work/nsswitch.conf" /etc/nsswitch.conf
@@ -85,6 +96,10 @@ if [ ! -f "$work/ports.txt" ] || ! listening; then
   echo "with-mail-servers.sh: the mail servers did not start" >&2
   cat "$work/aiosmtpd.out" "$work/scripted.out" >&2
   exit 1
+fi
+
+if [ -n "$postfix" ]; then
+  "$here/postfix.sh" start "$work/postfix" 127.0.0.2 || exit 1
 fi
 
 export TVR_MAIL_DIR=$work
