@@ -7,6 +7,8 @@ namespace {
 const int window_width = 300;
 const int window_height = 200;
 
+unsigned long loop_wakeups = 0;
+
 // Unregisters the prompt's window class when the prompt ends.
 class registered_class {
 public:
@@ -75,6 +77,7 @@ void copy_entry(HWND window) {
 int run_message_loop() {
     MSG message;
     for (;;) {
+        ++loop_wakeups;
         while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT)
                 return static_cast<int>(message.wParam);
@@ -86,6 +89,10 @@ int run_message_loop() {
 }
 
 }  // namespace
+
+unsigned long input_box_loop_wakeups() {
+    return loop_wakeups;
+}
 
 int show_input_box(char* buffer) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);

@@ -16,6 +16,10 @@ int show_input_box(char* buffer);
 
 LRESULT CALLBACK input_box_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+// How often the prompt's message loop has woken since the program started, for
+// a test that checks the loop sleeps while the user thinks.
+unsigned long input_box_loop_wakeups();
+
 // Control ids, for the window procedure and for programs that answer the prompt.
 constexpr int input_box_label_id = 127;
 constexpr int input_box_edit_id = 101;
