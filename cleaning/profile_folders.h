@@ -25,8 +25,8 @@ void remove_dir_in_profiles(const boost::filesystem::path& profiles,
                             const boost::filesystem::path& shared, const std::string& relative);
 
 // The removal each profile's folder goes through: remove_tree, unless a test put
-// in its place one that fails in a way Wine does not (a failure raised after the
-// thread's last error changed, as unwinding may change it elsewhere).
+// in its place one whose failure the thread's last error no longer tells, since
+// whether that error survives the unwinding depends on the C++ runtime.
 using profile_tree_removal = std::uintmax_t (*)(const std::wstring& root);
 // Installs `replacement`; nullptr restores remove_tree.
 void use_profile_tree_removal(profile_tree_removal replacement);
