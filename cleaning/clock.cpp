@@ -17,8 +17,12 @@ clock* installed = nullptr;
 
 }  // namespace
 
-clock& current_clock() { return installed ? *installed : the_system_clock; }
+clock& current_clock() {
+    return installed ? *installed : the_system_clock;
+}
 
-void use_clock(clock* replacement) { installed = replacement; }
+void use_clock(clock* replacement) {
+    installed = replacement;
+}
 
 }  // namespace cleaning

@@ -26,7 +26,8 @@ const char* exception::what() const noexcept {
 }
 
 void exception::append_category(const char* word) {
-    if (!category_.empty()) category_ += ".";
+    if (!category_.empty())
+        category_ += ".";
     category_ += word;
 }
 

@@ -24,8 +24,12 @@ public:
 
     // category + "[" + message + "]"; valid until the next call or destruction.
     const char* what() const noexcept override;
-    virtual const std::string& message_text() const { return message_; }
-    virtual const std::string& category_text() const { return category_; }
+    virtual const std::string& message_text() const {
+        return message_;
+    }
+    virtual const std::string& category_text() const {
+        return category_;
+    }
 
 protected:
     void append_category(const char* word);
@@ -40,11 +44,9 @@ private:
 
 // Declares one failure class of a module: constructed from a message, it appends
 // its own word to the category its base has built.
-#define REPLAY_ERROR_CLASS(name, base, word)                          \
-    class name : public base {                                        \
-    public:                                                           \
-        explicit name(const std::string& message) : base(message) {   \
-            append_category(word);                                    \
-        }                                                             \
-        name(const name&) = default;                                  \
+#define REPLAY_ERROR_CLASS(name, base, word)                                                 \
+    class name : public base {                                                               \
+    public:                                                                                  \
+        explicit name(const std::string& message) : base(message) { append_category(word); } \
+        name(const name&) = default;                                                         \
     }

@@ -8,7 +8,8 @@ exception_w::exception_w(const std::wstring& message, const std::wstring& catego
     : exception(std::string()), message_w_(message), category_w_(category) {}
 
 void exception_w::make_narrow_copies() const {
-    if (narrow_made_) return;
+    if (narrow_made_)
+        return;
     message_n_ = unicode::to_narrow(message_w_, 0, false);
     category_n_ = unicode::to_narrow(category_w_, 0, false);
     narrow_made_ = true;

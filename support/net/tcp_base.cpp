@@ -34,7 +34,8 @@ void base::write_text(const std::string& text) {
 }
 
 void base::read_line(std::string& line) {
-    transport::read_line(input_queue_, [this] { fill(); }, line);
+    transport::read_line(
+        input_queue_, [this] { fill(); }, line);
 }
 
 }  // namespace tcp

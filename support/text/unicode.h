@@ -8,10 +8,10 @@ namespace replay {
 namespace unicode {
 
 // Code page numbers with a meaning of their own besides the system's pages.
-constexpr int ansi_codepage = 0;    // CP_ACP
-constexpr int oem_codepage = 1;     // CP_OEMCP, the console's
+constexpr int ansi_codepage = 0;  // CP_ACP
+constexpr int oem_codepage = 1;   // CP_OEMCP, the console's
 constexpr int utf8_codepage = 65001;
-constexpr int byte_codepage = -1;   // byte N is character N, no system involved
+constexpr int byte_codepage = -1;  // byte N is character N, no system involved
 
 // Narrow text in code page `codepage` to UTF-16. Invalid input raises, except for
 // the code pages the system converts only leniently (UTF-8 among them).
