@@ -20,11 +20,15 @@ print_phase_times() {
   printf '  %-22s %4d s\n' "whole run" "$SECONDS"
 }
 
-timed setup scripts/setup.sh
-timed build scripts/build.sh
-
 status=0
 run() { echo "== $*"; "$@" || status=1; }
+
+timed setup scripts/setup.sh
+# Cheap checks of the sources first, so a layering or layout slip shows at once.
+timed "include directions" run scripts/check-includes.py
+timed "format check" run scripts/check-format.sh
+timed build scripts/build.sh
+
 # Every gtest program reports its cases to $reports/CONFIG (Wine's Z: drive is
 # /); a case or test that skipped where it should have run fails its
 # configuration, since ctest counts a skipped case as passed.
