@@ -1,21 +1,26 @@
 #!/usr/bin/env python3
 """A whole run of TVRemover.exe that ends with its log at the support server.
 
-Runs inside with-mail-servers.sh (aiosmtpd on port 25 behind the support host
-name, in a private network namespace with its own Wine prefix). On a machine
-without the product or the suite there is no configured sender: the test answers
-"Yes" to the offer, types an address into the prompt window, confirms the
-"submitted" box, and then reads the message aiosmtpd stored with Python's e-mail
-parser: it carries the log file beside the tool, byte for byte.
+Runs inside with-mail-servers.sh --postfix: a strict Postfix on port 25 behind
+the support host name, in a private network namespace with its own Wine prefix.
+On a machine without the product or the suite there is no configured sender: the
+test answers "Yes" to the offer, types an address into the prompt window,
+confirms the "submitted" box, and then reads the message Postfix delivered with
+Python's e-mail parser (default policy): its Date and Message-ID parse, and it
+carries the log file beside the tool, byte for byte.
 
     submission_e2e.py --exe TVRemover.exe --answer-box answer_box.exe --answer-prompt answer_prompt.exe
 """
 import argparse
-import mailbox
+import email
+import email.policy
+import glob
 import os
+import re
 import subprocess
 import sys
 import tempfile
+import time
 
 SENDER = "e2e@tvremover.example"
 failures = []
@@ -27,19 +32,39 @@ def check(condition, what):
         print("FAILED: " + what, file=sys.stderr)
 
 
-def helper(*command):
-    return subprocess.Popen(["wine", *command], stdin=subprocess.DEVNULL,
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+class helper:
+    """A Windows helper whose output goes to a file: Wine's explorer.exe may hold
+    a pipe's write end open long after the helper ended, so reading a pipe to its
+    end could wait for ever; the helper's own exit is what is waited for."""
+
+    def __init__(self, folder, *command):
+        self.output = tempfile.TemporaryFile(dir=folder)
+        self.process = subprocess.Popen(["wine", *command], stdin=subprocess.DEVNULL,
+                                        stdout=self.output, stderr=subprocess.DEVNULL)
+
+    def result(self, what):
+        try:
+            self.process.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait(timeout=30)
+        check(self.process.returncode == 0, what + " never appeared")
+        self.output.seek(0)
+        return self.output.read().decode("cp1252", errors="replace").strip()
 
 
-def helper_result(process, what):
-    try:
-        stdout, _ = process.communicate(timeout=60)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        stdout, _ = process.communicate()
-    check(process.returncode == 0, what + " never appeared")
-    return stdout.decode("cp1252", errors="replace").strip()
+def delivered_messages(mail_dir):
+    """Postfix delivers after it accepted: wait a little for the maildir."""
+    pattern = os.path.join(mail_dir, "postfix", "maildir", "new", "*")
+    for _ in range(150):
+        if glob.glob(pattern):
+            break
+        time.sleep(0.2)
+    messages = []
+    for path in sorted(glob.glob(pattern)):
+        with open(path, "rb") as f:
+            messages.append(email.message_from_binary_file(f, policy=email.policy.default))
+    return messages
 
 
 def main():
@@ -52,42 +77,50 @@ def main():
     if not os.path.isfile(exe):
         sys.exit("TVRemover.exe not found at %s: build the release tree first" % exe)
     folder = tempfile.mkdtemp(prefix="submission-e2e-")
+    outputs = tempfile.mkdtemp(prefix="submission-e2e-helpers-")
 
-    question = helper(args.answer_box, "Orvanta support", "6", "600000")
-    prompt = helper(args.answer_prompt, SENDER, "600000")
-    outcome = helper(args.answer_box, "Log file submitted", "1", "600000")
+    question = helper(outputs, args.answer_box, "Orvanta support", "6", "600000")
+    prompt = helper(outputs, args.answer_prompt, SENDER, "600000")
+    outcome = helper(outputs, args.answer_box, "Log file submitted", "1", "600000")
     tool = subprocess.Popen(["wine", exe], cwd=folder, stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         code = tool.wait(timeout=420)
     except subprocess.TimeoutExpired:
         tool.kill()
-        code = tool.wait()
+        code = tool.wait(timeout=30)
         check(False, "TVRemover.exe still ran after 420 s")
     check(code == 0, "exit code %d, expected 0" % code)
-    check(helper_result(question, "the offer") ==
+    check(question.result("the offer") ==
           "Would you like to send a log file to Orvanta support?", "the offer's text")
-    helper_result(prompt, "the e-mail prompt")
-    check(helper_result(outcome, "the box \"Log file submitted\"") ==
+    prompt.result("the e-mail prompt")
+    check(outcome.result("the box \"Log file submitted\"") ==
           "Thank you. The log file has been submitted.", "the outcome box's text")
 
     with open(os.path.join(folder, "TVRemover.log.txt"), "rb") as f:
         log = f.read()
-    messages = list(mailbox.Maildir(os.path.join(os.environ["TVR_MAIL_DIR"], "maildir"),
-                                    factory=None, create=False))
-    check(len(messages) == 1, "%d messages arrived, expected 1" % len(messages))
+    messages = delivered_messages(os.environ["TVR_MAIL_DIR"])
+    check(len(messages) == 1, "%d messages delivered by Postfix, expected 1" % len(messages))
     if messages:
         message = messages[0]
-        check(message["From"] == "<%s>" % SENDER, "From: %r" % message["From"])
+        check([a.addr_spec for a in message["From"].addresses] == [SENDER],
+              "From: %r" % message["From"])
         check(message["Subject"].startswith("OVFRemover.exe log OVF:NUL  OS:"),
               "Subject: %r" % message["Subject"])
-        check(message["X-RcptTo"] == "support@tvremover.example", "recipient %r" % message["X-RcptTo"])
+        check(message["Delivered-To"] == "support@tvremover.example",
+              "recipient %r" % message["Delivered-To"])
+        date = message["Date"].datetime if message["Date"] else None
+        check(date is not None and date.tzinfo is not None, "Date: %r" % message["Date"])
+        check(re.match(r"^<[^<>@\s]+@[^<>@\s]+>$", str(message["Message-ID"] or "")) is not None,
+              "Message-ID: %r" % message["Message-ID"])
+        check(message.get_content_type() == "text/plain" and message["MIME-Version"] == "1.0",
+              "MIME-Version %r, type %r" % (message["MIME-Version"], message.get_content_type()))
         check(message.get_payload(decode=True) == log,
               "the body is not the log beside the tool (%d bytes)" % len(log))
         check(log.startswith(b"\xef\xbb\xbf") and b"completed OK." in log, "the log is incomplete")
     if failures:
         sys.exit("%d check(s) failed" % len(failures))
-    print("submission_e2e: the log of a whole run arrived at the support server")
+    print("submission_e2e: the log of a whole run arrived through a strict Postfix")
 
 
 if __name__ == "__main__":
