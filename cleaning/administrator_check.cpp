@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cleaning/token_queries.h"
+#include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 
 namespace cleaning {
@@ -12,38 +13,6 @@ namespace cleaning {
 namespace {
 
 const char separator[] = "==================================================";
-
-class token_handle {
-public:
-    token_handle() = default;
-    token_handle(const token_handle&) = delete;
-    token_handle& operator=(const token_handle&) = delete;
-    ~token_handle() {
-        if (handle_ != nullptr)
-            ::CloseHandle(handle_);
-    }
-    HANDLE* receive() { return &handle_; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
-class allocated_sid {
-public:
-    allocated_sid() = default;
-    allocated_sid(const allocated_sid&) = delete;
-    allocated_sid& operator=(const allocated_sid&) = delete;
-    ~allocated_sid() {
-        if (sid_ != nullptr)
-            ::FreeSid(sid_);
-    }
-    PSID* receive() { return &sid_; }
-    PSID get() const { return sid_; }
-
-private:
-    PSID sid_ = nullptr;
-};
 
 void log_failure(const char* call) {
     replay::log::error("Function IsRunAsAdministrator - %s Error %d", call,
@@ -85,16 +54,16 @@ int IsRunAsAdministrator(const std::wstring& application) {
     replay::log::info("");
 
     token_queries& queries = current_token_queries();
-    token_handle token;
-    if (!queries.open_process_token(TOKEN_QUERY, token.receive())) {
+    replay::handles::unique_handle token;
+    if (!queries.open_process_token(TOKEN_QUERY, token.put())) {
         log_failure("OpenProcessToken");
         return -1;
     }
     std::vector<unsigned char> groups;
     if (!read_token_groups(queries, token.get(), groups))
         return -1;
-    allocated_sid administrators;
-    if (!queries.allocate_administrators_sid(administrators.receive())) {
+    replay::handles::unique_sid administrators;
+    if (!queries.allocate_administrators_sid(administrators.put())) {
         log_failure("AllocateAndInitializeSid");
         return -1;
     }

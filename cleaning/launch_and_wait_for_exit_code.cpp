@@ -2,8 +2,8 @@
 #include <shellapi.h>
 
 #include "cleaning/external_commands.h"
-#include "cleaning/owned_handle.h"
 #include "cleaning/program_wait.h"
+#include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 
 namespace cleaning {
@@ -18,7 +18,7 @@ int last_error() {
     return static_cast<int>(::GetLastError());
 }
 
-int exit_code_of_ended(const owned_handle& process) {
+int exit_code_of_ended(const replay::handles::unique_handle& process) {
     switch (wait_for_program_end(process.get(), program_time_limit_ms)) {
         case program_end::ended:
             break;
@@ -62,7 +62,7 @@ int launch_and_wait_for_exit_code(const std::wstring& program, const std::wstrin
         info("ShellExecuteEx failed. Error: %d", last_error());
         return not_run;
     }
-    owned_handle process(run.hProcess);
+    replay::handles::unique_handle process(run.hProcess);
     return exit_code_of_ended(process);
 }
 

@@ -7,13 +7,13 @@ namespace {
 constexpr DWORD adjust_access = TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY;
 
 // The thread's own token when it impersonates, else the process token.
-owned_handle open_adjustable_token() {
-    owned_handle token;
-    if (::OpenThreadToken(::GetCurrentThread(), adjust_access, FALSE, token.receive()))
+replay::handles::unique_handle open_adjustable_token() {
+    replay::handles::unique_handle token;
+    if (::OpenThreadToken(::GetCurrentThread(), adjust_access, FALSE, token.put()))
         return token;
-    if (::OpenProcessToken(::GetCurrentProcess(), adjust_access, token.receive()))
+    if (::OpenProcessToken(::GetCurrentProcess(), adjust_access, token.put()))
         return token;
-    return owned_handle();
+    return replay::handles::unique_handle();
 }
 
 }  // namespace

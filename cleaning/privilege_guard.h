@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cleaning/owned_handle.h"
+#include "support/handles/windows_handles.h"
 
 namespace cleaning {
 
@@ -22,7 +22,7 @@ public:
     bool enabled() const { return enabled_; }
 
 private:
-    owned_handle token_;
+    replay::handles::unique_handle token_;
     std::string privilege_name_;
     TOKEN_PRIVILEGES applied_{};
     TOKEN_PRIVILEGES previous_{};

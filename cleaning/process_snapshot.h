@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "cleaning/owned_handle.h"
+#include "support/handles/windows_handles.h"
 
 namespace cleaning {
 
@@ -19,7 +19,7 @@ public:
     void walk(const std::function<bool(const PROCESSENTRY32&)>& visit) const;
 
 private:
-    owned_handle snapshot_;
+    replay::handles::unique_handle snapshot_;
 };
 
 }  // namespace cleaning

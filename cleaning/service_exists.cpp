@@ -1,13 +1,14 @@
-#include "cleaning/service_handle.h"
 #include "cleaning/services.h"
+#include "support/handles/windows_handles.h"
 
 namespace cleaning {
 
 bool service_exists(const std::string& service_name) {
-    service_handle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    replay::handles::unique_schandle manager(
+        ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager)
         return true;
-    service_handle service(
+    replay::handles::unique_schandle service(
         ::OpenServiceA(manager.get(), service_name.c_str(), SERVICE_QUERY_STATUS));
     return service || ::GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST;
 }

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "cleaning/clock.h"
-#include "cleaning/service_handle.h"
 #include "cleaning/services.h"
+#include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 
 namespace cleaning {
@@ -119,12 +119,14 @@ bool delete_stopped_service(SC_HANDLE service) {
 int stop_service(const std::string& service_name, bool delete_service) {
     info("Stop & Delete '%s' Service", service_name.c_str());
     const uint32_t start = current_clock().now_ms();
-    service_handle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    replay::handles::unique_schandle manager(
+        ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
         info("OpenSCManager failed, System Error Code = %d", last_error());
         return 0;
     }
-    service_handle service(::OpenServiceA(manager.get(), service_name.c_str(), stop_access));
+    replay::handles::unique_schandle service(
+        ::OpenServiceA(manager.get(), service_name.c_str(), stop_access));
     if (!service) {
         info("OpenService call failed, System Error Code = %d", last_error());
         return 0;

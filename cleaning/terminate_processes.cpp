@@ -1,8 +1,8 @@
 #include "cleaning/name_match.h"
-#include "cleaning/owned_handle.h"
 #include "cleaning/privilege_guard.h"
 #include "cleaning/process_snapshot.h"
 #include "cleaning/processes.h"
+#include "support/handles/windows_handles.h"
 
 namespace cleaning {
 
@@ -11,7 +11,7 @@ namespace {
 constexpr UINT terminated_exit_code = 255;
 
 bool terminate_if_opened(DWORD process_id) {
-    owned_handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, process_id));
+    replay::handles::unique_handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, process_id));
     if (!process)
         return false;
     ::TerminateProcess(process.get(), terminated_exit_code);

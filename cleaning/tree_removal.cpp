@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cleaning/directory_removal.h"
-#include "cleaning/owned_handle.h"
+#include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 
 namespace cleaning {
@@ -44,9 +44,9 @@ bool same_name(const std::wstring& left, const std::wstring& right) {
     return true;
 }
 
-owned_handle open_entry(const std::wstring& path) {
+replay::handles::unique_handle open_entry(const std::wstring& path) {
     // Opening the reparse point itself keeps a link from being resolved here.
-    return owned_handle(::CreateFileW(
+    return replay::handles::unique_handle(::CreateFileW(
         path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
         nullptr));
@@ -123,7 +123,7 @@ std::wstring expected_object_name(const std::wstring& path) {
     std::wstring parent = path.substr(0, slash);
     if (parent.size() == 2 && parent[1] == L':')
         parent += L'\\';
-    owned_handle handle = open_entry(parent);
+    replay::handles::unique_handle handle = open_entry(parent);
     if (!handle)
         return std::wstring();
     std::wstring parent_name = object_name(handle.get());
@@ -141,7 +141,7 @@ struct entry_facts {
 };
 
 entry_facts examine(const std::wstring& path, DWORD attributes, const std::wstring& expected) {
-    owned_handle handle = open_entry(path);
+    replay::handles::unique_handle handle = open_entry(path);
     if (!handle)
         return {entry_kind::unreadable, std::wstring(), ::GetLastError()};
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
@@ -233,8 +233,8 @@ private:
     // stays open while the walk goes deeper.
     bool list(const std::wstring& folder, std::vector<std::pair<std::wstring, DWORD>>& entries) {
         WIN32_FIND_DATAW data;
-        HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-        if (search == INVALID_HANDLE_VALUE) {
+        replay::handles::unique_hfind search(::FindFirstFileW((folder + L"\\*").c_str(), &data));
+        if (!search) {
             DWORD code = ::GetLastError();
             if (code != ERROR_FILE_NOT_FOUND && code != ERROR_NO_MORE_FILES)
                 failed(folder, code);
@@ -244,9 +244,8 @@ private:
             std::wstring name = data.cFileName;
             if (name != L"." && name != L"..")
                 entries.emplace_back(name, data.dwFileAttributes);
-        } while (::FindNextFileW(search, &data));
+        } while (::FindNextFileW(search.get(), &data));
         DWORD code = ::GetLastError();
-        ::FindClose(search);
         if (code != ERROR_NO_MORE_FILES) {
             failed(folder, code);
             return false;

@@ -2,8 +2,8 @@
 #include <shellapi.h>
 
 #include "cleaning/external_commands.h"
-#include "cleaning/owned_handle.h"
 #include "cleaning/program_wait.h"
+#include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 
 namespace cleaning {
@@ -12,7 +12,7 @@ namespace {
 
 // -1 when the program cannot be waited for or will not tell its exit code; a
 // server whose unregistration hangs is ended and counts as such.
-int wait_for_exit_code(const owned_handle& process, const std::string& dll_path) {
+int wait_for_exit_code(const replay::handles::unique_handle& process, const std::string& dll_path) {
     DWORD exit_code = 0;
     program_end end = wait_for_program_end(process.get(), program_time_limit_ms);
     if (end == program_end::ended_by_force)
@@ -41,7 +41,7 @@ void unregister_com_server(const std::string& dll_path) {
         replay::log::info("Error to run regsvr32");
         return;
     }
-    owned_handle process(run.hProcess);
+    replay::handles::unique_handle process(run.hProcess);
     const int exit_code = wait_for_exit_code(process, dll_path);
     replay::log::info("Regsvr32 for %s completed (exit code: %d)", dll_path.c_str(), exit_code);
 }

@@ -9,12 +9,12 @@
 
 #include "cleaning/clock.h"
 #include "cleaning/message_box.h"
-#include "cleaning/owned_handle.h"
 #include "submit/input_box.h"
 #include "submit/log_text.h"
 #include "submit/sender_address.h"
 #include "submit/subject.h"
 #include "submit/support_address.h"
+#include "support/handles/windows_handles.h"
 #include "support/mail/header_fields.h"
 #include "support/mail/header_type.h"
 #include "support/mail/message.h"
@@ -201,7 +201,7 @@ int submit_log(cleaning::product_cleaner& context, std::string base_name,
     compose(message, context);
 
     const std::string path = base_name + ".log.txt";
-    cleaning::owned_handle file(
+    replay::handles::unique_handle file(
         ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                       FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)

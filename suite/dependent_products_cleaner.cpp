@@ -8,12 +8,12 @@
 #include "cleaning/installer_components.h"
 #include "cleaning/processes.h"
 #include "cleaning/registry_removal.h"
-#include "cleaning/service_handle.h"
 #include "cleaning/services.h"
 #include "cleaning/shared_dll_counters.h"
 #include "cleaning/special_folders.h"
 #include "cleaning/wow64.h"
 #include "suite/wide_paths.h"
+#include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
 
@@ -50,11 +50,11 @@ bool wait_for_tools_end() {
 }
 
 bool tools_service_installed() {
-    const cleaning::service_handle manager(
+    const replay::handles::unique_schandle manager(
         ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager)
         return false;
-    const cleaning::service_handle service(
+    const replay::handles::unique_schandle service(
         ::OpenServiceW(manager.get(), L"Pellane 2", SERVICE_QUERY_STATUS));
     return static_cast<bool>(service);
 }
