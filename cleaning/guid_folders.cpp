@@ -7,6 +7,7 @@
 #include "cleaning/ansi_path.h"
 #include "cleaning/file_removal.h"
 #include "cleaning/special_folders.h"
+#include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 
 namespace cleaning {
@@ -16,15 +17,14 @@ namespace {
 std::vector<std::wstring> find_entries(const std::string& pattern, bool folders) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
-    HANDLE search = ::FindFirstFileW(wide_path(pattern).c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
+    replay::handles::unique_hfind search(::FindFirstFileW(wide_path(pattern).c_str(), &data));
+    if (!search)
         return names;
     do {
         bool is_folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (is_folder == folders)
             names.push_back(data.cFileName);
-    } while (::FindNextFileW(search, &data));
-    ::FindClose(search);
+    } while (::FindNextFileW(search.get(), &data));
     return names;
 }
 

@@ -7,21 +7,22 @@
 #include "cleaning/ansi_path.h"
 #include "cleaning/file_removal.h"
 #include "cleaning/special_folders.h"
+#include "support/handles/windows_handles.h"
 
 namespace cleaning {
 namespace {
 
 int count_shortcuts(const std::string& folder) {
     WIN32_FIND_DATAW data;
-    HANDLE search = ::FindFirstFileW(wide_path(folder + "\\*.lnk").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
+    replay::handles::unique_hfind search(
+        ::FindFirstFileW(wide_path(folder + "\\*.lnk").c_str(), &data));
+    if (!search)
         return 0;
     int count = 0;
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             ++count;
-    } while (::FindNextFileW(search, &data));
-    ::FindClose(search);
+    } while (::FindNextFileW(search.get(), &data));
     return count;
 }
 

@@ -17,6 +17,7 @@
 #include "cleaning/special_folders.h"
 #include "suite/config_storage.h"
 #include "suite/wide_paths.h"
+#include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 
 namespace suite {
@@ -48,14 +49,13 @@ std::wstring common_appdata() {
 std::vector<std::string> files_in(const std::string& folder) {
     std::vector<std::string> files;
     WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    replay::handles::unique_hfind search(::FindFirstFileA((folder + "*").c_str(), &found));
+    if (!search)
         return files;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             files.push_back(folder + found.cFileName);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileA(search.get(), &found));
     return files;
 }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "support/handles/windows_handles.h"
+
 namespace suite {
 
 namespace {
@@ -24,15 +26,14 @@ bool has_xml_extension(const std::wstring& name) {
 std::vector<std::wstring> xml_files_in(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"*.xml").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    replay::handles::unique_hfind search(::FindFirstFileW((folder + L"*.xml").c_str(), &found));
+    if (!search)
         return names;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
             has_xml_extension(found.cFileName))
             names.push_back(found.cFileName);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileW(search.get(), &found));
     return names;
 }
 
