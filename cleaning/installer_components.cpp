@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cleaning/portable/ascii_case.h"
-#include "cleaning/raw_registry_key.h"
+#include "cleaning/open_raw_key.h"
 #include "cleaning/wow64.h"
 #include "support/log/log.h"
 
@@ -94,13 +94,14 @@ struct found_components {
 
 void collect_user_components(HKEY user_data, const std::wstring& user, REGSAM access,
                              const std::wstring& pattern, found_components& found) {
-    raw_registry_key components;
-    if (!components.open(user_data, (user + L"\\Components").c_str(), access))
+    replay::handles::unique_hkey components;
+    if (open_raw_key(user_data, (user + L"\\Components").c_str(), access, components) !=
+        ERROR_SUCCESS)
         return;
     std::wstring name;
     for (DWORD index = 0; subkey_name_at(components.get(), index, name); ++index) {
-        raw_registry_key component;
-        if (!component.open(components.get(), name.c_str(), access))
+        replay::handles::unique_hkey component;
+        if (open_raw_key(components.get(), name.c_str(), access, component) != ERROR_SUCCESS)
             continue;
         std::wstring key_path;
         if (!first_value_text(component.get(), key_path))
@@ -120,8 +121,8 @@ void collect_user_components(HKEY user_data, const std::wstring& user, REGSAM ac
 found_components find_components(const std::wstring& pattern) {
     found_components found;
     const REGSAM access = is_wow64() ? KEY_READ | KEY_WOW64_64KEY : KEY_READ;
-    raw_registry_key user_data;
-    if (!user_data.open(HKEY_LOCAL_MACHINE, user_data_path, access))
+    replay::handles::unique_hkey user_data;
+    if (open_raw_key(HKEY_LOCAL_MACHINE, user_data_path, access, user_data) != ERROR_SUCCESS)
         return found;
     std::wstring user;
     for (DWORD index = 0; subkey_name_at(user_data.get(), index, user); ++index) {

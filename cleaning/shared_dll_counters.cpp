@@ -3,7 +3,7 @@
 #include <set>
 
 #include "cleaning/portable/ascii_case.h"
-#include "cleaning/raw_registry_key.h"
+#include "cleaning/open_raw_key.h"
 #include "cleaning/wow64.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
@@ -61,8 +61,9 @@ void fix_shared_dll_counters(std::wstring pattern, uint32_t new_count) {
         return;
     }
     try {
-        raw_registry_key view;
-        if (!view.open(HKEY_LOCAL_MACHINE, shared_dlls_path, thirty_two_bit_read_access()))
+        replay::handles::unique_hkey view;
+        if (open_raw_key(HKEY_LOCAL_MACHINE, shared_dlls_path, thirty_two_bit_read_access(),
+                         view) != ERROR_SUCCESS)
             return;
         key counters = key::open_root(view.get());
 

@@ -1,7 +1,7 @@
 #include "suite/installer_db_cleaner.h"
 
 #include "cleaning/portable/ascii_case.h"
-#include "cleaning/raw_registry_key.h"
+#include "cleaning/open_raw_key.h"
 #include "cleaning/wow64.h"
 #include "suite/installer_key_files.h"
 #include "suite/installer_log_sections.h"
@@ -59,8 +59,9 @@ void installer_db_cleaner::walk_machine_root() {
         walk_root(HKEY_LOCAL_MACHINE, L"HKLM");
         return;
     }
-    cleaning::raw_registry_key native;
-    if (native.open(HKEY_LOCAL_MACHINE, nullptr, KEY_READ | KEY_WOW64_64KEY))
+    replay::handles::unique_hkey native;
+    if (cleaning::open_raw_key(HKEY_LOCAL_MACHINE, nullptr, KEY_READ | KEY_WOW64_64KEY, native) ==
+        ERROR_SUCCESS)
         walk_root(native.get(), L"HKLM");
 }
 

@@ -1,7 +1,7 @@
 #include "suite/installer_db_cleaner64.h"
 
 #include "cleaning/portable/ascii_case.h"
-#include "cleaning/raw_registry_key.h"
+#include "cleaning/open_raw_key.h"
 #include "suite/installer_key_files.h"
 #include "suite/installer_log_sections.h"
 #include "suite/portable/packed_guid.h"
@@ -11,7 +11,8 @@
 
 namespace suite {
 
-using cleaning::raw_registry_key;
+using cleaning::open_raw_key;
+using replay::handles::unique_hkey;
 
 bool installer_db_cleaner64::delete_enabled = false;
 
@@ -21,8 +22,8 @@ namespace {
 // (false) as soon as a subkey stays, since it would come back at index 0 forever.
 bool delete_key_tree64(HKEY parent, const std::wstring& name) {
     {
-        raw_registry_key opened;
-        if (!open64(opened, parent, name, change_access64))
+        unique_hkey opened;
+        if (open64(opened, parent, name, change_access64) != ERROR_SUCCESS)
             return false;
         wchar_t child[registry_buffer_chars];
         for (;;) {
@@ -143,13 +144,13 @@ installer_db_cleaner64::installer_db_cleaner64(const std::wstring& upgrade_code)
 void installer_db_cleaner64::find_classes_root_store() {
     // HKEY_CLASSES_ROOT is a merged view of the machine's and the user's classes,
     // both walked below; only its own Installer key is looked at.
-    raw_registry_key installer;
-    if (!installer.open(HKEY_CLASSES_ROOT, L"installer", read_access64)) {
+    unique_hkey installer;
+    if (open_raw_key(HKEY_CLASSES_ROOT, L"installer", read_access64, installer) != ERROR_SUCCESS) {
         replay::log::info("RegOpenKeyEx HKEY_CLASSES_ROOT\\Installer failed");
         return;
     }
-    raw_registry_key codes;
-    if (codes.open(installer.get(), L"UpgradeCodes", read_access64)) {
+    unique_hkey codes;
+    if (open_raw_key(installer.get(), L"UpgradeCodes", read_access64, codes) == ERROR_SUCCESS) {
         ++store_counter;
         root_stores.emplace_back(store_counter, L"HKCR");
         replay::log::info_w(L"Root: %i  %ls", store_counter, L"HKCR");
@@ -157,8 +158,8 @@ void installer_db_cleaner64::find_classes_root_store() {
 }
 
 void installer_db_cleaner64::walk_root(HKEY root, const std::wstring& path) {
-    raw_registry_key opened;
-    if (!opened.open(root, L"", read_access64)) {
+    unique_hkey opened;
+    if (open_raw_key(root, L"", read_access64, opened) != ERROR_SUCCESS) {
         if (root == HKEY_LOCAL_MACHINE)
             replay::log::info("RegOpenKeyEx HKEY_LOCAL_MACHINE failed");
         return;
@@ -169,15 +170,15 @@ void installer_db_cleaner64::walk_root(HKEY root, const std::wstring& path) {
 void installer_db_cleaner64::m_search64(const std::wstring& path) {
     try {
         const registry_path64 where = split_registry_path(path);
-        raw_registry_key opened;
-        if (!open64(opened, where.root, where.rest, read_access64))
+        unique_hkey opened;
+        if (open64(opened, where.root, where.rest, read_access64) != ERROR_SUCCESS)
             return;
         for (const std::wstring& name : subkey_names64(opened.get())) {
             const std::wstring folded = cleaning::fold_ascii_case(name);
             if (folded == L"installer") {
-                raw_registry_key codes;
+                unique_hkey codes;
                 if (open64(codes, where.root, below(below(where.rest, name), L"UpgradeCodes"),
-                           read_access64)) {
+                           read_access64) == ERROR_SUCCESS) {
                     ++store_counter;
                     root_stores.emplace_back(store_counter, path);
                     replay::log::info_w(L"Root: %i  %ls", store_counter, path.c_str());
@@ -197,8 +198,9 @@ void installer_db_cleaner64::find_installer_stores(const numbered_path& root) {
     replay::log::info("UserData: %i  %i  Installer", root.first, store_counter);
 
     const registry_path64 where = split_registry_path(root.second);
-    raw_registry_key user_data;
-    if (!open64(user_data, where.root, below(where.rest, L"Installer\\UserData"), read_access64))
+    unique_hkey user_data;
+    if (open64(user_data, where.root, below(where.rest, L"Installer\\UserData"), read_access64) !=
+        ERROR_SUCCESS)
         return;
     for (const std::wstring& user : subkey_names64(user_data.get())) {
         ++store_counter;
@@ -211,13 +213,14 @@ void installer_db_cleaner64::find_installer_stores(const numbered_path& root) {
 
 void installer_db_cleaner64::remove_upgrade_codes(const numbered_path& root) {
     const registry_path64 where = split_registry_path(root.second);
-    raw_registry_key codes;
-    if (!open64(codes, where.root, below(where.rest, L"Installer\\UpgradeCodes"), change_access64))
+    unique_hkey codes;
+    if (open64(codes, where.root, below(where.rest, L"Installer\\UpgradeCodes"), change_access64) !=
+        ERROR_SUCCESS)
         return;
     for (const std::wstring& code : upgrade_codes) {
         {
-            raw_registry_key record;
-            if (!open64(record, codes.get(), code, read_access64))
+            unique_hkey record;
+            if (open64(record, codes.get(), code, read_access64) != ERROR_SUCCESS)
                 continue;
             for (const std::wstring& product : value_names64(record.get()))
                 product_codes.insert(product);
@@ -233,13 +236,14 @@ void installer_db_cleaner64::remove_upgrade_codes(const numbered_path& root) {
 
 void installer_db_cleaner64::remove_products(const numbered_path& store) {
     const registry_path64 where = split_registry_path(store.second);
-    raw_registry_key products;
-    if (!open64(products, where.root, below(where.rest, L"Products"), change_access64))
+    unique_hkey products;
+    if (open64(products, where.root, below(where.rest, L"Products"), change_access64) !=
+        ERROR_SUCCESS)
         return;
     for (const std::wstring& product : product_codes) {
         {
-            raw_registry_key record;
-            if (!open64(record, products.get(), product, read_access64))
+            unique_hkey record;
+            if (open64(record, products.get(), product, read_access64) != ERROR_SUCCESS)
                 continue;
         }
         if (delete_enabled)
@@ -250,8 +254,9 @@ void installer_db_cleaner64::remove_products(const numbered_path& store) {
 
 void installer_db_cleaner64::remove_components(const numbered_path& store) {
     const registry_path64 where = split_registry_path(store.second);
-    raw_registry_key components;
-    if (!open64(components, where.root, below(where.rest, L"Components"), change_access64))
+    unique_hkey components;
+    if (open64(components, where.root, below(where.rest, L"Components"), change_access64) !=
+        ERROR_SUCCESS)
         return;
     std::vector<std::wstring> released;
     for (const std::wstring& component : subkey_names64(components.get())) {
@@ -268,9 +273,9 @@ void installer_db_cleaner64::remove_components(const numbered_path& store) {
 // True when every value of the component belonged to the removed products.
 bool installer_db_cleaner64::release_component_values(HKEY components,
                                                       const std::wstring& component) {
-    raw_registry_key record;
+    unique_hkey record;
     // A record that will not open cannot be read: skip it rather than guess.
-    if (!open64(record, components, component, change_access64))
+    if (open64(record, components, component, change_access64) != ERROR_SUCCESS)
         return false;
     component_values values = read_component_values(record.get(), component, product_codes);
     if (delete_enabled) {

@@ -1,5 +1,6 @@
 #include "suite/registry_path64.h"
 
+#include "cleaning/open_raw_key.h"
 #include "suite/reg_delete_key_ex.h"
 #include "support/log/log.h"
 
@@ -33,16 +34,19 @@ std::wstring below(const std::wstring& rest, const std::wstring& tail) {
     return rest.empty() ? tail : rest + L"\\" + tail;
 }
 
-bool open64(cleaning::raw_registry_key& opened, HKEY root, const std::wstring& rest,
+LONG open64(replay::handles::unique_hkey& opened, HKEY root, const std::wstring& rest,
             REGSAM access) {
     if (rest.size() >= registry_buffer_chars) {
         replay::log::info_w(L"Registry path longer than %d characters skipped: %ls",
                             int(registry_buffer_chars - 1), rest.c_str());
-        return false;
+        return ERROR_FILENAME_EXCED_RANGE;
     }
-    if (injected_faults != nullptr && injected_faults->open(rest) != ERROR_SUCCESS)
-        return false;
-    return opened.open(root, rest.c_str(), access);
+    if (injected_faults != nullptr) {
+        const LONG fault = injected_faults->open(rest);
+        if (fault != ERROR_SUCCESS)
+            return fault;
+    }
+    return cleaning::open_raw_key(root, rest.c_str(), access, opened);
 }
 
 LONG delete64(HKEY parent, const std::wstring& name) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaning/raw_registry_key.h"
+#include "support/handles/windows_handles.h"
 
 // Keys of the 64-bit registry view named by path texts such as "HKLM\SOFTWARE\X",
 // for the Installer-database pass that must reach that view from a 32-bit
@@ -28,9 +28,11 @@ registry_path64 split_registry_path(const std::wstring& path);
 std::wstring below(const std::wstring& rest, const std::wstring& tail);
 
 // Opens `rest` below `root` in the 64-bit view. A path too long for the buffer is
-// not opened (a shortened path would name another key): it is logged and false
-// is returned, as for any key that does not open.
-bool open64(cleaning::raw_registry_key& opened, HKEY root, const std::wstring& rest, REGSAM access);
+// not opened (a shortened path would name another key): it is logged and
+// ERROR_FILENAME_EXCED_RANGE is returned. Otherwise the system's result (or the
+// injected fault's).
+LONG open64(replay::handles::unique_hkey& opened, HKEY root, const std::wstring& rest,
+            REGSAM access);
 
 // Deletes `name` below `parent` in the 64-bit view (RegDeleteKeyExW); the
 // system's result.
