@@ -5,27 +5,11 @@
 #include <boost/filesystem/operations.hpp>
 
 #include "support/errors/exception.h"
+#include "support/handles/windows_handles.h"
 
 namespace config {
 
 namespace {
-
-class file_handle {
-public:
-    explicit file_handle(HANDLE handle) : handle_(handle) {}
-    file_handle(const file_handle&) = delete;
-    file_handle& operator=(const file_handle&) = delete;
-    ~file_handle() {
-        if (valid()) {
-            CloseHandle(handle_);
-        }
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 constexpr DWORD shared_with_others = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // Large enough for any configuration file in one call, small enough to keep a
@@ -47,9 +31,10 @@ bool file_exists(const std::wstring& path) {
 }
 
 bool read_whole_file(const std::wstring& path, std::string& bytes) {
-    file_handle file(CreateFileW(path.c_str(), GENERIC_READ, shared_with_others, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
+    replay::handles::unique_handle file(CreateFileW(path.c_str(), GENERIC_READ, shared_with_others,
+                                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                                    nullptr));
+    if (!file) {
         return false;
     }
     std::string content;
@@ -69,9 +54,10 @@ bool read_whole_file(const std::wstring& path, std::string& bytes) {
 }
 
 bool write_whole_file(const std::wstring& path, const std::string& bytes) {
-    file_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, shared_with_others, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
+    replay::handles::unique_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, shared_with_others,
+                                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                    nullptr));
+    if (!file) {
         return false;
     }
     DWORD written = 0;

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "support/handles/windows_handles.h"
 #include "support/locks/real_mutex.h"
-#include "support/log/file_handle.h"
 #include "support/log/listener.h"
 
 namespace replay {
@@ -46,7 +46,7 @@ private:
     std::string base_name_;
     std::uint32_t max_size_;
     std::uint32_t backup_count_;
-    file_handle handle_;
+    handles::unique_handle handle_;
 };
 
 }  // namespace log

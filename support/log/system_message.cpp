@@ -1,5 +1,7 @@
 #include "support/log/system_message.h"
 
+#include "support/handles/windows_handles.h"
+
 namespace replay {
 namespace log {
 
@@ -8,28 +10,12 @@ namespace {
 constexpr DWORD lookup_flags =
     FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
 
-// Owns the buffer FormatMessage allocates.
+// The first `length` characters of the buffer FormatMessage allocated, if any.
 template <typename Char>
-class local_text {
-public:
-    local_text() = default;
-    ~local_text() {
-        if (text_ != nullptr) {
-            LocalFree(text_);
-        }
-    }
-    local_text(const local_text&) = delete;
-    local_text& operator=(const local_text&) = delete;
-
-    Char** out() { return &text_; }
-    std::basic_string<Char> take(DWORD length) const {
-        return text_ == nullptr ? std::basic_string<Char>()
-                                : std::basic_string<Char>(text_, length);
-    }
-
-private:
-    Char* text_ = nullptr;
-};
+std::basic_string<Char> text_of(const handles::unique_hlocal& buffer, DWORD length) {
+    return buffer ? std::basic_string<Char>(static_cast<const Char*>(buffer.get()), length)
+                  : std::basic_string<Char>();
+}
 
 template <typename Char>
 std::basic_string<Char> without_line_break(std::basic_string<Char> text) {
@@ -45,17 +31,17 @@ std::basic_string<Char> without_line_break(std::basic_string<Char> text) {
 }  // namespace
 
 std::string system_message(DWORD code) {
-    local_text<char> text;
+    handles::unique_hlocal text;
     DWORD length = FormatMessageA(lookup_flags, nullptr, code, 0,
-                                  reinterpret_cast<LPSTR>(text.out()), 0, nullptr);
-    return without_line_break(text.take(length));
+                                  reinterpret_cast<LPSTR>(text.put()), 0, nullptr);
+    return without_line_break(text_of<char>(text, length));
 }
 
 std::wstring system_message_w(DWORD code) {
-    local_text<wchar_t> text;
+    handles::unique_hlocal text;
     DWORD length = FormatMessageW(lookup_flags, nullptr, code, 0,
-                                  reinterpret_cast<LPWSTR>(text.out()), 0, nullptr);
-    return without_line_break(text.take(length));
+                                  reinterpret_cast<LPWSTR>(text.put()), 0, nullptr);
+    return without_line_break(text_of<wchar_t>(text, length));
 }
 
 }  // namespace log
