@@ -28,9 +28,10 @@ long long seconds_of(const civil_time& t) {
 }
 
 // Where the line may be broken: before a blank that ends a run of other
-// characters, so that no line ends in a blank and none holds blanks only.
-bool may_fold_at(const std::string& line, std::size_t at) {
-    return at > 0 && is_blank(line[at]) && !is_blank(line[at - 1]);
+// characters and is followed by more of them somewhere, so that no line ends in
+// a blank and none holds blanks only.
+bool may_fold_at(const std::string& line, std::size_t at, std::size_t last_other) {
+    return at > 0 && at < last_other && is_blank(line[at]) && !is_blank(line[at - 1]);
 }
 
 }  // namespace
@@ -74,14 +75,15 @@ std::vector<std::string> fold(const std::string& line) {
     while (first < line.size() && (line[first] == ':' || is_blank(line[first])))
         ++first;
     while (rest.size() > recommended_line_length) {
+        const std::size_t last_other = rest.find_last_not_of(" \t");
         std::size_t at = 0;
         for (std::size_t i = first + 1; i <= recommended_line_length; ++i) {
-            if (may_fold_at(rest, i))
+            if (may_fold_at(rest, i, last_other))
                 at = i;
         }
         for (std::size_t i = std::max(first + 1, recommended_line_length + 1);
              at == 0 && i < rest.size(); ++i) {
-            if (may_fold_at(rest, i))
+            if (may_fold_at(rest, i, last_other))
                 at = i;
         }
         if (at == 0)

@@ -29,17 +29,23 @@ bool writable_as_is(const std::wstring& text) {
     return text.find(L"=?") == std::wstring::npos;
 }
 
-// A folded line holds a blank and the run after it; the first run shares the
-// first line with the header's name.
-bool fits_folded_lines(const std::wstring& text, std::size_t first_run_room) {
-    constexpr std::size_t longest_run = 77;
-    std::size_t run = 0;
+// A folded line holds a run of blanks and the run of other characters after it;
+// the first such piece shares the first line with the header's name.
+bool fits_folded_lines(const std::wstring& text, std::size_t first_piece_room) {
+    constexpr std::size_t longest_piece = 77;
+    const std::size_t last_other = text.find_last_not_of(L" \t");
+    std::size_t piece = 0;
     bool first = true;
-    for (wchar_t c : text) {
-        const bool blank = c == L' ' || c == L'\t';
-        first = first && !(blank && run > 0);
-        run = blank ? 0 : run + 1;
-        if (run > (first ? first_run_room : longest_run))
+    bool after_blank = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool blank = text[i] == L' ' || text[i] == L'\t';
+        // Trailing blanks cannot start a folded line: they stay on the last one.
+        if (blank && !after_blank && piece > 0 && i < last_other) {
+            first = false;
+            piece = 0;
+        }
+        after_blank = blank;
+        if (++piece > (first ? first_piece_room : longest_piece))
             return false;
     }
     return true;

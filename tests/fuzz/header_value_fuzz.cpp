@@ -1,10 +1,13 @@
 // Header values read from arbitrary text: parsing either works or raises the
 // coding's or the conversion's own failure, and what a parsed value writes out
-// parses back to the same value.
+// parses back to the same value. Text written for a folded header (a subject
+// from a registry value) folds into lines of at most 78 characters that unfold
+// to the header line, with encoded words that read back as the text.
 #include <cstddef>
 #include <cstdint>
 
 #include "support/coding/translate_errors.h"
+#include "support/mail/header_fields.h"
 #include "support/mail/header_type.h"
 #include "support/text/basic_converter.h"
 #include "support/text/unicode_errors.h"
@@ -81,11 +84,38 @@ void check_parametized(const std::string& input) {
     fuzz::require(read.parameters() == value.parameters(), "parameters survive writing");
 }
 
+void check_folded(const std::string& input) {
+    constexpr int utf8 = 65001;
+    unstructured_value_type type(portable_converter());
+    type.set_charset("utf-8");
+    std::wstring text;
+    try {
+        text = portable_converter().to_wide(input, utf8);
+    } catch (const replay::unicode::generic&) {
+        return;
+    }
+    const std::string words = encode_header_words(type, text, 69);
+    fuzz::require(!fuzz::holds_line_end(words), "folded text stays on its header lines");
+    const std::string line = "Subject: " + words;
+    std::string unfolded;
+    for (const std::string& part : replay::internet::message2::header_fields::fold(line)) {
+        fuzz::require(part.size() <= 78, "a folded line holds at most 78 characters");
+        fuzz::require(unfolded.empty() || part.find_first_not_of(" \t") != std::string::npos,
+                      "no folded line holds blanks only");
+        unfolded += part;
+    }
+    fuzz::require(unfolded == line, "folded lines unfold to the header line");
+    unstructured_value_type read(portable_converter());
+    fuzz::require(parses(read, words), "folded text parses");
+    fuzz::require(read.text() == text, "folded text survives writing");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input = fuzz::as_text(data, size);
     check_unstructured(input);
     check_parametized(input);
+    check_folded(input);
     return 0;
 }
