@@ -1,8 +1,21 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "support/log/listener.h"
+
+// Lets the compiler check the arguments of the narrow front-ends against their
+// format, in the dialect of the C library the program is linked with.
+#if defined(__MINGW_PRINTF_FORMAT)
+#define REPLAY_LOG_PRINTF(format_index, first_argument) \
+    __attribute__((format(__MINGW_PRINTF_FORMAT, format_index, first_argument)))
+#elif defined(__GNUC__)
+#define REPLAY_LOG_PRINTF(format_index, first_argument) \
+    __attribute__((format(printf, format_index, first_argument)))
+#else
+#define REPLAY_LOG_PRINTF(format_index, first_argument)
+#endif
 
 namespace replay {
 namespace log {
@@ -19,8 +32,9 @@ enum level : int {
 
 // printf-style front-ends. In both forms "%s" takes a narrow string and "%ls" a
 // wide one. Narrow texts are in the ANSI code page; wide texts are UTF-16.
-void info(const char* format, ...);
-void error(const char* format, ...);
+// An empty line, info(""), is how the log leaves a blank line.
+void info(const char* format, ...) REPLAY_LOG_PRINTF(1, 2);
+void error(const char* format, ...) REPLAY_LOG_PRINTF(1, 2);
 void info_w(const wchar_t* format, ...);
 void error_w(const wchar_t* format, ...);
 void debug_w(const wchar_t* format, ...);
