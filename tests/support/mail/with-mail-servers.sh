@@ -72,7 +72,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-sysctl -q -w net.ipv4.tcp_wmem="4096 16384 65536" net.ipv4.tcp_rmem="4096 16384 65536"
+for buffers in /proc/sys/net/ipv4/tcp_wmem /proc/sys/net/ipv4/tcp_rmem; do
+  echo "4096 16384 65536" >"$buffers"
+done
 support_ip=127.0.0.1
 [ -z "$postfix" ] || support_ip=127.0.0.2
 { echo "127.0.0.1 localhost"; for h in "${hosts[@]}"; do echo "$support_ip $h"; done; } >"$work/hosts"
