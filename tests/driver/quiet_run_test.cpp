@@ -1,0 +1,176 @@
+// Runs as a script starts them: /quiet, with nobody to answer, and /log:FOLDER.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <boost/filesystem.hpp>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cleaning/message_box.h"
+#include "driver/exit_codes.h"
+#include "driver/removal_run.h"
+#include "driver/stages.h"
+#include "support/log/log.h"
+#include "tests/cleaning/scripted_message_boxes.h"
+#include "tests/cleaning/virtual_clock.h"
+#include "tests/driver/log_file.h"
+
+namespace {
+
+using ::testing::Contains;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using testing_support::read_log_file;
+
+const char banner[] = "Tarvello Remover version 1.0.6.4";
+
+int stages_run = 0;
+void counted_work(cleaning::product_cleaner&) {
+    ++stages_run;
+}
+const std::vector<driver::stage> one_stage = {
+    {"**** Only ****", counted_work, driver::stage_guard::none, nullptr}};
+
+// The administrator check cannot read the token: the run is refused.
+class unreadable_token : public cleaning::token_queries {
+public:
+    BOOL open_process_token(DWORD, HANDLE*) override {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+};
+
+// Answers No to every question, so that no run here sends its log anywhere.
+class declining_boxes : public testing_support::scripted_message_boxes {
+public:
+    int answer(const std::string& text, const std::string& caption, unsigned buttons) override {
+        const int pressed = scripted_message_boxes::answer(text, caption, buttons);
+        return (buttons & MB_TYPEMASK) == MB_YESNO ? IDNO : pressed;
+    }
+};
+
+class ScriptedRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        stages_run = 0;
+        char temp[MAX_PATH + 1];
+        ::GetTempPathA(sizeof(temp), temp);
+        root_ = boost::filesystem::path(temp) /
+                ("quiet-run-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        boost::filesystem::remove_all(root_);
+        for (const char* folder : {"current", "temp", "logs"})
+            boost::filesystem::create_directories(root_ / folder);
+        char previous[MAX_PATH + 1];
+        ::GetCurrentDirectoryA(sizeof(previous), previous);
+        previous_folder_ = previous;
+        const char* tmp = std::getenv("TMP");
+        previous_tmp_ = tmp ? tmp : "";
+        ::SetCurrentDirectoryA(path("current").c_str());
+        const std::string temp_folder = path("temp") + "\\";
+        ::SetEnvironmentVariableA("TMP", temp_folder.c_str());
+        _putenv(("TMP=" + temp_folder).c_str());
+    }
+
+    void TearDown() override {
+        ::SetCurrentDirectoryA(previous_folder_.c_str());
+        ::SetEnvironmentVariableA("TMP", previous_tmp_.c_str());
+        _putenv(("TMP=" + previous_tmp_).c_str());
+        boost::system::error_code ignored;
+        boost::filesystem::remove_all(root_, ignored);
+    }
+
+    int run(const driver::run_options& options, cleaning::token_queries* token = nullptr) {
+        driver::run_seams seams;
+        seams.message_boxes = &boxes_;
+        seams.clock = &clock_;
+        seams.token = token;
+        return driver::run(options, seams, one_stage);
+    }
+
+    std::string path(const std::string& inside) const { return (root_ / inside).string(); }
+    std::vector<std::string> log_in(const std::string& folder) const {
+        return read_log_file(path(folder) + "\\TVRemover.log.txt").texts();
+    }
+
+    boost::filesystem::path root_;
+    std::string previous_folder_;
+    std::string previous_tmp_;
+    declining_boxes boxes_;
+    testing_support::virtual_clock clock_;
+};
+
+driver::run_options quiet() {
+    driver::run_options options;
+    options.quiet = true;
+    return options;
+}
+
+TEST_F(ScriptedRun, QuietRunAsksNobodyAndWaitsForNobody) {
+    // A folder standing where the log beside the tool would go: the box that
+    // says so is the one a quiet run meets, and the 3-second pause after it.
+    boost::filesystem::create_directory(root_ / "current" / "TVRemover.log.txt");
+    EXPECT_EQ(driver::exit_completed, run(quiet()));
+    EXPECT_EQ(1, stages_run);
+    EXPECT_THAT(boxes_.shown(), IsEmpty());
+    EXPECT_THAT(clock_.sleeps(), Not(Contains(3000u)));
+    EXPECT_THAT(log_in("temp"),
+                Contains("Message box \"Remove.exe\" not shown (quiet run), answered OK: Unable to "
+                         "create log file. If you need log file make sure that you have permission "
+                         "to write to directory where remove.exe is located"));
+    EXPECT_EQ(std::string(banner) + " completed OK.", log_in("temp").at(log_in("temp").size() - 4));
+
+    // Boxes are shown again after the run (the run took its answerer away too).
+    cleaning::use_message_box_answerer(&boxes_);
+    EXPECT_EQ(IDOK, cleaning::show_message_box("after", "after", MB_OKCANCEL));
+    EXPECT_EQ(1u, boxes_.shown().size());
+}
+
+TEST_F(ScriptedRun, QuietRefusalIsLoggedNotShown) {
+    unreadable_token token;
+    EXPECT_EQ(driver::exit_refused, run(quiet(), &token));
+    EXPECT_EQ(0, stages_run);
+    EXPECT_THAT(boxes_.shown(), IsEmpty());
+    EXPECT_THAT(log_in("current"),
+                Contains(std::string("Message box \"") + banner +
+                         "\" not shown (quiet run), answered OK: The program is running without "
+                         "Administrative rights.\nRelogin as Administrator and run it again !"));
+}
+
+TEST_F(ScriptedRun, QuietQuestionsAreDeclined) {
+    cleaning::use_quiet_message_boxes(true);
+    EXPECT_EQ(IDNO, cleaning::show_message_box("Send?", "Support", MB_YESNO));
+    EXPECT_EQ(IDNO, cleaning::show_message_box("Send?", "Support", MB_YESNOCANCEL));
+    EXPECT_EQ(IDCANCEL, cleaning::show_message_box("Go on?", "Support", MB_OKCANCEL));
+    EXPECT_EQ(IDOK, cleaning::show_message_box("Done.", "Support", MB_OK | MB_ICONINFORMATION));
+    cleaning::use_quiet_message_boxes(false);
+    EXPECT_THAT(boxes_.shown(), IsEmpty());
+}
+
+TEST_F(ScriptedRun, LogFolderHoldsTheLogOtherwiseBesideTheTool) {
+    driver::run_options options;
+    options.log_folder = std::wstring(root_.wstring()) + L"\\logs\\";
+    EXPECT_EQ(driver::exit_completed, run(options));
+    EXPECT_EQ(std::string(banner) + " completed OK.", log_in("logs").at(log_in("logs").size() - 4));
+    EXPECT_EQ(log_in("temp"), log_in("logs"));
+    EXPECT_FALSE(boost::filesystem::exists(root_ / "current" / "TVRemover.log.txt"));
+    ASSERT_EQ(1u, boxes_.shown().size());
+    EXPECT_EQ("Orvanta support", boxes_.shown().back().caption);
+
+    // A folder that does not exist, or whose name the ANSI code page cannot
+    // write (never a look-alike folder instead): the log cannot be created there.
+    for (const std::wstring& missing : {std::wstring(L"\\gone"), std::wstring(L"\\log\x0101")}) {
+        boost::filesystem::create_directory(root_ / "loga");
+        driver::run_options elsewhere;
+        elsewhere.log_folder = root_.wstring() + missing;
+        EXPECT_EQ(driver::exit_completed, run(elsewhere));
+        ASSERT_FALSE(boxes_.shown().empty());
+        EXPECT_EQ("Remove.exe", boxes_.shown().back().caption);
+        EXPECT_FALSE(boost::filesystem::exists(root_ / "loga" / "TVRemover.log.txt"));
+    }
+}
+
+}  // namespace
