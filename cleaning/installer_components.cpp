@@ -2,10 +2,11 @@
 
 #include <vector>
 
-#include "cleaning/portable/ascii_case.h"
 #include "cleaning/open_raw_key.h"
+#include "cleaning/reg_delete_key_ex.h"
 #include "cleaning/wow64.h"
 #include "support/log/log.h"
+#include "support/text/ascii.h"
 
 namespace cleaning {
 
@@ -15,34 +16,6 @@ constexpr const wchar_t* user_data_path =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData";
 constexpr DWORD name_buffer_length = 3000;
 constexpr DWORD data_buffer_size = 3000;
-
-// RegDeleteKeyExW, the only call that deletes in the 64-bit view, is missing
-// before XP x64, so it is looked up while ADVAPI32 is held loaded.
-class delete_in_64_bit_view {
-public:
-    delete_in_64_bit_view() : library_(::LoadLibraryW(L"ADVAPI32.DLL")) {
-        if (library_ != nullptr) {
-            function_ = reinterpret_cast<function_type>(
-                reinterpret_cast<void*>(::GetProcAddress(library_, "RegDeleteKeyExW")));
-        }
-    }
-    ~delete_in_64_bit_view() {
-        if (library_ != nullptr)
-            ::FreeLibrary(library_);
-    }
-    delete_in_64_bit_view(const delete_in_64_bit_view&) = delete;
-    delete_in_64_bit_view& operator=(const delete_in_64_bit_view&) = delete;
-
-    bool available() const { return function_ != nullptr; }
-    LONG operator()(HKEY parent, const std::wstring& path) const {
-        return function_(parent, path.c_str(), KEY_WOW64_64KEY, 0);
-    }
-
-private:
-    using function_type = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
-    HMODULE library_;
-    function_type function_ = nullptr;
-};
 
 bool subkey_name_at(HKEY parent, DWORD index, std::wstring& name) {
     std::vector<wchar_t> buffer(name_buffer_length);
@@ -77,9 +50,8 @@ void remove_first_subkey(HKEY component) {
         return;
     LONG status = ERROR_SUCCESS;
     if (is_wow64()) {
-        delete_in_64_bit_view delete_key;
-        if (delete_key.available())
-            status = delete_key(component, first);
+        if (reg_delete_key_ex_fn delete_key = reg_delete_key_ex())
+            status = delete_key(component, first.c_str(), KEY_WOW64_64KEY, 0);
     } else {
         status = ::RegDeleteKeyW(component, first.c_str());
     }
@@ -106,7 +78,7 @@ void collect_user_components(HKEY user_data, const std::wstring& user, REGSAM ac
         std::wstring key_path;
         if (!first_value_text(component.get(), key_path))
             continue;
-        if (!contains_ignoring_ascii_case(key_path, pattern))
+        if (!replay::text::contains_ignoring_ascii_case(key_path, pattern))
             continue;
 
         remove_first_subkey(component.get());
@@ -144,9 +116,8 @@ void remove_found(const found_components& found) {
         report_removal(path, ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str()));
     }
     for (const std::wstring& path : found.in_64_bit_view) {
-        delete_in_64_bit_view delete_key;
-        if (delete_key.available())
-            report_removal(path, delete_key(HKEY_LOCAL_MACHINE, path));
+        if (reg_delete_key_ex_fn delete_key = reg_delete_key_ex())
+            report_removal(path, delete_key(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_64KEY, 0));
     }
 }
 

@@ -1,19 +1,12 @@
 #include "cleaning/name_match.h"
 
+#include "support/text/ascii.h"
+
 namespace cleaning {
 
-std::string lower_ascii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
 bool ends_with_ignoring_case(const std::string& text, const std::string& tail) {
-    if (tail.size() > text.size())
-        return false;
-    return lower_ascii(text.substr(text.size() - tail.size())) == lower_ascii(tail);
+    return tail.size() <= text.size() &&
+           replay::text::equal_ignoring_ascii_case(text.substr(text.size() - tail.size()), tail);
 }
 
 }  // namespace cleaning

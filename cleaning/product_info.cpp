@@ -1,10 +1,10 @@
 #include "cleaning/product_info.h"
 
-#include "cleaning/portable/ascii_case.h"
 #include "cleaning/portable/product_version.h"
 #include "cleaning/uninstall_key.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
+#include "support/text/ascii.h"
 
 namespace cleaning {
 
@@ -25,7 +25,7 @@ void collect_matching_entries(product_cleaner& context, const key& uninstall) {
         } catch (const replay::exception&) {
             continue;  // entries without a readable DisplayName are not products
         }
-        if (!equal_ignoring_ascii_case(display_name, context.product_name))
+        if (!replay::text::equal_ignoring_ascii_case(display_name, context.product_name))
             continue;
         replay::log::info_w(
             L". Product information is found in the key "

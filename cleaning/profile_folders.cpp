@@ -8,6 +8,7 @@
 #include "cleaning/special_folders.h"
 #include "cleaning/tree_removal.h"
 #include "support/log/log.h"
+#include "support/text/ascii.h"
 
 namespace cleaning {
 namespace {
@@ -45,13 +46,6 @@ int failure_code() {
     } catch (...) {
         return static_cast<int>(last_error);
     }
-}
-
-std::string lower_ascii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 }  // namespace
@@ -129,7 +123,8 @@ void remove_dir_in_userappdata_for_allprofiles(const std::string& relative) {
 
 std::string make_relative_path(const std::string& full, const std::string& base) {
     try {
-        if (lower_ascii(full).compare(0, base.size(), lower_ascii(base)) != 0 ||
+        if (replay::text::fold_ascii_case(full).compare(0, base.size(),
+                                                        replay::text::fold_ascii_case(base)) != 0 ||
             full.size() < base.size())
             return std::string();
         std::string rest = full.substr(base.size());

@@ -2,11 +2,11 @@
 
 #include <set>
 
-#include "cleaning/portable/ascii_case.h"
 #include "cleaning/open_raw_key.h"
 #include "cleaning/wow64.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
+#include "support/text/ascii.h"
 
 namespace cleaning {
 
@@ -26,7 +26,7 @@ REGSAM thirty_two_bit_read_access() {
 std::set<std::wstring> matching_names(const key& counters, const std::wstring& pattern) {
     std::set<std::wstring> matches;
     for (const std::wstring& name : counters.value_names()) {
-        if (contains_ignoring_ascii_case(name, pattern))
+        if (replay::text::contains_ignoring_ascii_case(name, pattern))
             matches.insert(name);
     }
     return matches;

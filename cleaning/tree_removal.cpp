@@ -10,6 +10,7 @@
 #include "cleaning/directory_removal.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
+#include "support/text/ascii.h"
 
 namespace cleaning {
 namespace {
@@ -27,21 +28,6 @@ struct counted_name {  // UNICODE_STRING
 
 bool is_not_found(DWORD code) {
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
-}
-
-bool same_name(const std::wstring& left, const std::wstring& right) {
-    if (left.size() != right.size())
-        return false;
-    for (size_t i = 0; i < left.size(); ++i) {
-        wchar_t a = left[i], b = right[i];
-        if (a >= L'A' && a <= L'Z')
-            a = a - L'A' + L'a';
-        if (b >= L'A' && b <= L'Z')
-            b = b - L'A' + L'a';
-        if (a != b)
-            return false;
-    }
-    return true;
 }
 
 replay::handles::unique_handle open_entry(const std::wstring& path) {
@@ -153,7 +139,8 @@ entry_facts examine(const std::wstring& path, DWORD attributes, const std::wstri
     // the name of what it opened; a name that is not the expected one gives it away.
     // Without a name to compare there is no sign of a link to go on.
     std::wstring actual = object_name(handle.get());
-    if (!expected.empty() && !actual.empty() && !same_name(actual, expected))
+    if (!expected.empty() && !actual.empty() &&
+        !replay::text::equal_ignoring_ascii_case(actual, expected))
         return {entry_kind::unremovable_link, std::wstring(), 0};
     return {entry_kind::plain, actual, 0};
 }

@@ -1,12 +1,12 @@
 #include "suite/installer_db_cleaner.h"
 
-#include "cleaning/portable/ascii_case.h"
 #include "cleaning/open_raw_key.h"
 #include "cleaning/wow64.h"
 #include "suite/installer_key_files.h"
 #include "suite/installer_log_sections.h"
 #include "suite/portable/packed_guid.h"
 #include "support/log/log.h"
+#include "support/text/ascii.h"
 
 namespace suite {
 
@@ -77,7 +77,7 @@ void installer_db_cleaner::find_root_stores(const key& parent, const std::wstrin
 
 void installer_db_cleaner::visit_subkey(const key& parent, const std::wstring& path,
                                         const std::wstring& name) {
-    const std::wstring folded = cleaning::fold_ascii_case(name);
+    const std::wstring folded = replay::text::fold_ascii_case(name);
     if (folded == L"installer") {
         std::set<std::wstring> children = key::open_subkey(parent, name, false).subkey_names();
         if (children.count(L"UpgradeCodes") != 0) {
@@ -167,11 +167,7 @@ void installer_db_cleaner::release_component(const numbered_key& store, const ke
     for (const std::wstring& value : values) {
         if (product_codes.count(value) == 0)
             continue;
-        std::wstring path = record.get_string(value);
-        // The Installer writes "C?\..." for a path on a drive it could not see.
-        if (path.size() > 1 && path[1] == L'?')
-            path[1] = L':';
-        paths.insert(path);
+        paths.insert(key_file_path(record.get_string(value)));
         if (delete_enabled)
             record.delete_value(value);
         ++released;

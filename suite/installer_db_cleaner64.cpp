@@ -1,13 +1,13 @@
 #include "suite/installer_db_cleaner64.h"
 
-#include "cleaning/portable/ascii_case.h"
 #include "cleaning/open_raw_key.h"
+#include "cleaning/reg_delete_key_ex.h"
 #include "suite/installer_key_files.h"
 #include "suite/installer_log_sections.h"
 #include "suite/portable/packed_guid.h"
-#include "suite/reg_delete_key_ex.h"
 #include "suite/registry_path64.h"
 #include "support/log/log.h"
+#include "support/text/ascii.h"
 
 namespace suite {
 
@@ -64,11 +64,7 @@ struct component_values {
 
 std::wstring key_file_text(const BYTE* data, DWORD size) {
     std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
-    text = text.substr(0, text.find(L'\0'));
-    // The Installer writes "C?\..." for a path on a drive it could not see.
-    if (text.size() > 1 && text[1] == L'?')
-        text[1] = L':';
-    return text;
+    return key_file_path(text.substr(0, text.find(L'\0')));
 }
 
 component_values read_component_values(HKEY record, const std::wstring& component,
@@ -108,7 +104,7 @@ component_values read_component_values(HKEY record, const std::wstring& componen
 
 installer_db_cleaner64::installer_db_cleaner64(const std::wstring& upgrade_code) {
     replay::log::info("**** Cleaning Installation Database (64) ****");
-    if (reg_delete_key_ex() == nullptr) {
+    if (cleaning::reg_delete_key_ex() == nullptr) {
         replay::log::info("Error in GetProcAddress of function for work with registry");
         replay::log::info("%s", std::string(50, '=').c_str());
         replay::log::info("");
@@ -174,7 +170,7 @@ void installer_db_cleaner64::m_search64(const std::wstring& path) {
         if (open64(opened, where.root, where.rest, read_access64) != ERROR_SUCCESS)
             return;
         for (const std::wstring& name : subkey_names64(opened.get())) {
-            const std::wstring folded = cleaning::fold_ascii_case(name);
+            const std::wstring folded = replay::text::fold_ascii_case(name);
             if (folded == L"installer") {
                 unique_hkey codes;
                 if (open64(codes, where.root, below(below(where.rest, name), L"UpgradeCodes"),

@@ -28,6 +28,12 @@ void decrement_one(key& counters, const std::wstring& path) {
 
 }  // namespace
 
+std::wstring key_file_path(std::wstring recorded) {
+    if (recorded.size() > 1 && recorded[1] == L'?')
+        recorded[1] = L':';
+    return recorded;
+}
+
 void decrement_key_files(const std::set<std::wstring>& key_files, bool delete_enabled) {
     try {
         key counters =

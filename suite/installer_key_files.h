@@ -5,6 +5,10 @@
 
 namespace suite {
 
+// A key file path as a component record holds it, with the drive mended: the
+// Installer writes "C?\..." for a path on a drive it could not see.
+std::wstring key_file_path(std::wstring recorded);
+
 // Counts down the shared-DLL reference counter of each key file of the removed
 // components (SharedDlls, the process's default registry view). A counter that
 // reaches zero is deleted. With `delete_enabled` false nothing is read, changed

@@ -1,7 +1,7 @@
 #include "suite/registry_path64.h"
 
 #include "cleaning/open_raw_key.h"
-#include "suite/reg_delete_key_ex.h"
+#include "cleaning/reg_delete_key_ex.h"
 #include "support/log/log.h"
 
 namespace suite {
@@ -55,7 +55,7 @@ LONG delete64(HKEY parent, const std::wstring& name) {
         if (fault != ERROR_SUCCESS)
             return fault;
     }
-    return reg_delete_key_ex()(parent, name.c_str(), KEY_WOW64_64KEY, 0);
+    return cleaning::reg_delete_key_ex()(parent, name.c_str(), KEY_WOW64_64KEY, 0);
 }
 
 std::vector<std::wstring> subkey_names64(HKEY key) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/handles/windows_handles.h"
+#include "support/text/ascii.h"
 
 namespace suite {
 
@@ -16,11 +17,7 @@ namespace {
 bool has_xml_extension(const std::wstring& name) {
     if (name.size() < 4)
         return false;
-    std::wstring tail = name.substr(name.size() - 4);
-    for (wchar_t& c : tail)
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    return tail == L".xml";
+    return replay::text::fold_ascii_case(name.substr(name.size() - 4)) == L".xml";
 }
 
 std::vector<std::wstring> xml_files_in(const std::wstring& folder) {

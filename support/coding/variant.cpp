@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "support/text/ascii.h"
 #include "support/text/format.h"
 
 namespace replay {
@@ -61,18 +62,7 @@ std::int64_t leading_integer(const std::basic_string<Char>& text) {
 }
 
 std::string ascii_lower_trimmed(const std::string& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && is_blank(text[first]))
-        ++first;
-    while (last > first && is_blank(text[last - 1]))
-        --last;
-    std::string lowered = text.substr(first, last - first);
-    for (char& c : lowered) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lowered;
+    return text::fold_ascii_case(text::trimmed(text, is_blank<char>));
 }
 
 bool text_as_boolean(const std::string& text) {

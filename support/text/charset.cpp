@@ -1,5 +1,7 @@
 #include "support/text/charset.h"
 
+#include "support/text/ascii.h"
+
 #include <initializer_list>
 #include <iterator>
 #include <limits>
@@ -231,7 +233,7 @@ std::string normalised(const std::string& name) {
     for (char c : name) {
         if (c == '-' || c == '_')
             continue;
-        result += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        result += text::fold_ascii_case(c);
     }
     return result;
 }

@@ -1,8 +1,7 @@
 #include "cleaning/portable/product_version.h"
+#include "support/text/ascii.h"
 
 #include <gtest/gtest.h>
-
-#include "cleaning/portable/ascii_case.h"
 
 namespace {
 
@@ -37,16 +36,16 @@ TEST(ProductVersion, OnlyTheDotsAreChecked) {
 
 TEST(AsciiCase, OnlyLettersAToZFold) {
     EXPECT_TRUE(
-        cleaning::equal_ignoring_ascii_case(std::string("TARVELLO"), std::string("Tarvello")));
-    EXPECT_FALSE(
-        cleaning::equal_ignoring_ascii_case(std::string("Tarvello 2"), std::string("Tarvello")));
-    EXPECT_FALSE(
-        cleaning::equal_ignoring_ascii_case(std::string("\xC9T\xC9"), std::string("\xE9t\xE9")));
-    EXPECT_TRUE(cleaning::contains_ignoring_ascii_case(
+        replay::text::equal_ignoring_ascii_case(std::string("TARVELLO"), std::string("Tarvello")));
+    EXPECT_FALSE(replay::text::equal_ignoring_ascii_case(std::string("Tarvello 2"),
+                                                         std::string("Tarvello")));
+    EXPECT_FALSE(replay::text::equal_ignoring_ascii_case(std::string("\xC9T\xC9"),
+                                                         std::string("\xE9t\xE9")));
+    EXPECT_TRUE(replay::text::contains_ignoring_ascii_case(
         std::wstring(L"C:\\PROGRAM FILES\\Corvane\\Tarvello\\x.dll"),
         std::wstring(L"c:\\program files\\corvane\\tarvello\\")));
-    EXPECT_FALSE(cleaning::contains_ignoring_ascii_case(std::wstring(L"C:\\\x00C4PFEL\\a.dll"),
-                                                        std::wstring(L"\x00E4pfel")));
+    EXPECT_FALSE(replay::text::contains_ignoring_ascii_case(std::wstring(L"C:\\\x00C4PFEL\\a.dll"),
+                                                            std::wstring(L"\x00E4pfel")));
 }
 
 }  // namespace

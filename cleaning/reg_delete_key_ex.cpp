@@ -1,6 +1,8 @@
-#include "suite/reg_delete_key_ex.h"
+#include "cleaning/reg_delete_key_ex.h"
 
-namespace suite {
+#include "support/handles/windows_handles.h"
+
+namespace cleaning {
 
 namespace {
 
@@ -9,23 +11,17 @@ namespace {
 class advapi32_entry {
 public:
     advapi32_entry() : module_(::LoadLibraryA("ADVAPI32.DLL")) {
-        if (module_ != nullptr) {
+        if (module_) {
             // Through void* because GCC rejects a direct cast between function types.
             function_ = reinterpret_cast<reg_delete_key_ex_fn>(
-                reinterpret_cast<void*>(::GetProcAddress(module_, "RegDeleteKeyExW")));
+                reinterpret_cast<void*>(::GetProcAddress(module_.get(), "RegDeleteKeyExW")));
         }
     }
-    ~advapi32_entry() {
-        if (module_ != nullptr)
-            ::FreeLibrary(module_);
-    }
-    advapi32_entry(const advapi32_entry&) = delete;
-    advapi32_entry& operator=(const advapi32_entry&) = delete;
 
     reg_delete_key_ex_fn function() const { return function_; }
 
 private:
-    HMODULE module_;
+    replay::handles::unique_hmodule module_;
     reg_delete_key_ex_fn function_ = nullptr;
 };
 
@@ -37,4 +33,4 @@ reg_delete_key_ex_fn reg_delete_key_ex() {
     return entry.function();
 }
 
-}  // namespace suite
+}  // namespace cleaning

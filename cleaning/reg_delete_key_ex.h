@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace suite {
+namespace cleaning {
 
 // RegDeleteKeyExW, the only call that deletes a key in a chosen registry view.
 // Windows 2000 and XP before x64 lack it, so it is looked up once while the
@@ -10,4 +10,4 @@ namespace suite {
 using reg_delete_key_ex_fn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
 reg_delete_key_ex_fn reg_delete_key_ex();
 
-}  // namespace suite
+}  // namespace cleaning
