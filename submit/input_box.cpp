@@ -1,5 +1,7 @@
 #include "submit/input_box.h"
 
+#include "support/handles/windows_handles.h"
+
 namespace submit {
 
 namespace {
@@ -30,21 +32,6 @@ public:
 private:
     const char* name_;
     HINSTANCE instance_;
-};
-
-class owned_window {
-public:
-    explicit owned_window(HWND window) : window_(window) {}
-    ~owned_window() {
-        if (window_ != nullptr)
-            ::DestroyWindow(window_);
-    }
-    owned_window(const owned_window&) = delete;
-    owned_window& operator=(const owned_window&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_;
 };
 
 void add_control(HWND parent, const char* control_class, const char* text, DWORD style, int x,
@@ -97,7 +84,7 @@ unsigned long input_box_loop_wakeups() {
 int show_input_box(char* buffer) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     registered_class window_class(input_box_class, instance);
-    owned_window window(::CreateWindowExA(
+    replay::handles::unique_hwnd window(::CreateWindowExA(
         0, input_box_class, input_box_title, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
         ::GetSystemMetrics(SM_CXSCREEN) / 2 - window_width / 2,
         ::GetSystemMetrics(SM_CYSCREEN) / 2 - window_height / 2, window_width, window_height,
