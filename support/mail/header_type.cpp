@@ -5,9 +5,9 @@
 
 #include "support/coding/base64.h"
 #include "support/coding/quoted_printable.h"
-#include "support/mail/ascii_case.h"
 #include "support/mail/encoded_words.h"
 #include "support/mail/parameter_list.h"
+#include "support/text/ascii.h"
 #include "support/text/charset.h"
 
 namespace replay {
@@ -123,7 +123,7 @@ void parametized_value_type::parse(const std::string& text) {
 
 void parametized_value_type::set_parameter(const std::string& name, const std::wstring& value) {
     for (parameter& p : parameters_) {
-        if (ascii_iequals(p.first, name)) {
+        if (replay::text::equal_ignoring_ascii_case(p.first, name)) {
             p.second = value;
             return;
         }
@@ -133,13 +133,14 @@ void parametized_value_type::set_parameter(const std::string& name, const std::w
 
 void parametized_value_type::remove_parameter(const std::string& name) {
     for (auto it = parameters_.begin(); it != parameters_.end();) {
-        it = ascii_iequals(it->first, name) ? parameters_.erase(it) : it + 1;
+        it = replay::text::equal_ignoring_ascii_case(it->first, name) ? parameters_.erase(it)
+                                                                      : it + 1;
     }
 }
 
 const std::wstring* parametized_value_type::find_parameter(const std::string& name) const {
     for (const parameter& p : parameters_) {
-        if (ascii_iequals(p.first, name))
+        if (replay::text::equal_ignoring_ascii_case(p.first, name))
             return &p.second;
     }
     return nullptr;

@@ -1,6 +1,7 @@
 #include "support/mail/message.h"
 
 #include "support/mail/ascii_case.h"
+#include "support/text/ascii.h"
 #include "support/mail/body_lines.h"
 #include "support/mail/header_fields.h"
 #include "support/mail/header_type.h"
@@ -22,16 +23,6 @@ std::wstring widen_ascii(const std::string& text) {
     return std::wstring(text.begin(), text.end());
 }
 
-std::string trimmed(const std::string& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && is_blank(text[first]))
-        ++first;
-    while (last > first && is_blank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
 }  // namespace
 
 message::message(const unicode::codepage_converter& converter) : converter_(&converter) {
@@ -48,7 +39,7 @@ void message::add_header(const std::string& name, const std::string& value) {
 
 void message::remove_header(const std::string& name) {
     for (auto it = headers_.begin(); it != headers_.end();) {
-        it = ascii_iequals(it->first, name) ? headers_.erase(it) : it + 1;
+        it = replay::text::equal_ignoring_ascii_case(it->first, name) ? headers_.erase(it) : it + 1;
     }
 }
 
@@ -83,7 +74,8 @@ std::string message::content_type_value(const std::string& stored) const {
     header_type::parametized_value_type type(*converter_);
     type.parse(stored);
     type.set_text(widen_ascii(content_type_));
-    if (ascii_istarts_with(content_type_, "text/") && !charset_.empty()) {
+    if (replay::text::starts_with_ignoring_ascii_case(content_type_, std::string("text/")) &&
+        !charset_.empty()) {
         type.set_parameter("charset", widen_ascii(charset_));
     } else {
         type.remove_parameter("charset");
@@ -95,22 +87,24 @@ std::string message::content_type_value(const std::string& stored) const {
 
 std::string message::transfer_encoding() const {
     for (const header& h : headers_) {
-        if (!ascii_iequals(h.first, transfer_encoding_name))
+        if (!replay::text::equal_ignoring_ascii_case(h.first, std::string(transfer_encoding_name)))
             continue;
         const std::wstring value = converter_->to_wide(h.second, utf8_codepage);
         std::string lowered;
         for (wchar_t c : value) {
-            lowered +=
-                static_cast<unsigned long>(c) < 128 ? ascii_lower(static_cast<char>(c)) : '?';
+            lowered += static_cast<unsigned long>(c) < 128
+                           ? replay::text::fold_ascii_case(static_cast<char>(c))
+                           : '?';
         }
-        return trimmed(lowered);
+        return replay::text::trimmed(lowered, is_blank);
     }
     return std::string();
 }
 
 void message::append_lines(std::vector<std::string>& lines) const {
     for (const header& h : headers_) {
-        const bool is_type = ascii_iequals(h.first, content_type_name);
+        const bool is_type =
+            replay::text::equal_ignoring_ascii_case(h.first, std::string(content_type_name));
         for (std::string& line : header_fields::fold(
                  h.first + ": " + (is_type ? content_type_value(h.second) : h.second))) {
             lines.push_back(std::move(line));
@@ -131,7 +125,7 @@ void message::append_lines(std::vector<std::string>& lines) const {
 
     if (children_.empty())
         return;
-    if (!ascii_istarts_with(content_type_, "multipart/")) {
+    if (!replay::text::starts_with_ignoring_ascii_case(content_type_, std::string("multipart/"))) {
         children_.front()->append_lines(lines);
         return;
     }

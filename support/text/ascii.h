@@ -31,6 +31,13 @@ bool contains_ignoring_ascii_case(const std::basic_string<Char>& text,
     return fold_ascii_case(text).find(fold_ascii_case(part)) != std::basic_string<Char>::npos;
 }
 
+template <typename Char>
+bool starts_with_ignoring_ascii_case(const std::basic_string<Char>& text,
+                                     const std::basic_string<Char>& start) {
+    return start.size() <= text.size() &&
+           equal_ignoring_ascii_case(text.substr(0, start.size()), start);
+}
+
 // `text` without the leading and trailing characters `is_blank` accepts; what
 // counts as blank differs between the formats read.
 template <typename Char, typename IsBlank>
