@@ -79,7 +79,6 @@ scache    unix  -       -       n       -       1       scache
 postlog   unix-dgram n  -       n       -       1       postlogd
 showq     unix  n       -       n       -       -       showq
 CF
-postfix -c "$dir/etc" check >/dev/null 2>&1 || postfix -c "$dir/etc" set-permissions >/dev/null 2>&1 || true
 # Its failures go to the system log only; under a terminal they show.
 if ! script -qec "postfix -c '$dir/etc' start" /dev/null >"$dir/start.out" 2>&1; then
   cat "$dir/start.out" >&2
