@@ -232,11 +232,18 @@ def restart_server():
 
 def restart_without_display():
     """Message boxes then fail at once instead of waiting for an answer that
-    nobody gives; call it before seeding (it ends every Wine process)."""
+    nobody gives; call it before seeding (it ends every Wine process). A prefix
+    made by `with-prefix.sh --no-display` started that way: nothing to do."""
+    if os.environ.get("TVR_NO_DISPLAY") == "1":
+        return
     wine("reg", "delete", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/f")
     restart_server()
 
 
 def set_version(version):
-    """Makes Wine report another Windows version to programs started from now on."""
+    """Makes Wine report another Windows version to programs started from now on
+    (already so when `with-prefix.sh --version` set that one)."""
+    if os.environ.get("TVR_WINE_VERSION") == version:
+        return
     wine("reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/d", version, "/f")
+    os.environ["TVR_WINE_VERSION"] = version
