@@ -211,12 +211,18 @@ class installation:
         then left running (else call start() after taking a snapshot)."""
         w.unix(TESTS_FOLDER).mkdir(parents=True, exist_ok=True)
         self._detach_desktop()
+        # Keys are gathered and imported once per view: every `reg import` is a
+        # Wine start, which costs seconds under emulation.
+        self._keys = {}
         if self.product_registry:
             self._seed_product_registry()
         if self.product_files:
             self._seed_product_files()
         if self.suite:
             self._seed_suite()
+        for view, keys in self._keys.items():
+            w.import_keys(keys, view)
+        self._keys = None
         if start:
             self.start()
         return self
@@ -251,6 +257,9 @@ class installation:
         path.write_bytes(content if content is not None else
                          b"seeded " + windows_file.encode() + b"\r\n")
 
+    def _import(self, keys, view):
+        self._keys.setdefault(view, []).extend(keys)
+
     def place(self, program, windows_folder):
         target = w.unix(windows_folder)
         target.mkdir(parents=True, exist_ok=True)
@@ -263,7 +272,7 @@ class installation:
         if self.install_location:
             entry["InstallLocation"] = p.brand
         product = pack_guid(PRODUCT_CODE)
-        w.import_keys([
+        self._import([
             (UNINSTALL + "\\" + PRODUCT_KEY, entry),
             (r"HKEY_LOCAL_MACHINE\Software\tarvello\Settings", {"Language": "en"}),
             (r"HKEY_LOCAL_MACHINE\Software\Corvane\TVPRO\Settings", {"Scans": 3}),
@@ -281,7 +290,7 @@ class installation:
         ]
         installer += [(USER_DATA + r"\Components" + "\\" + pack_guid(code),
                        {product: p.install + "\\" + name}) for code, name in COMPONENTS.items()]
-        w.import_keys(installer, w.native_view())
+        self._import(installer, w.native_view())
 
     def _seed_product_files(self):
         p = self.places
@@ -309,16 +318,16 @@ class installation:
         counters = dict(p.counters)
         if not self.tools:
             del counters["tools"]
-        w.import_keys([
+        self._import([
             (r"HKEY_LOCAL_MACHINE\Software\Corvane\HostTag", {"Tag": "1"}),
             (r"HKEY_LOCAL_MACHINE\Software\Corvane\Tray", {"Skin": "blue"}),
             (RUN, {"PellaneTray": p.tray + r"\CorvaneTray.exe"}),
             (SHARED_DLLS, {path: 3 for path in counters.values()}),
         ], w.tool_view())
-        w.import_keys([(USER_DATA + r"\Components" + "\\" + pack_guid(LAUNCHER_COMPONENT),
-                        {pack_guid(SUITE_PRODUCT_CODE): p.counters["launcher"]}),
-                       (USER_DATA + r"\Components" + "\\" + pack_guid(LAUNCHER_COMPONENT)
-                        + r"\Features", {"Main": ""})], w.native_view())
+        self._import([(USER_DATA + r"\Components" + "\\" + pack_guid(LAUNCHER_COMPONENT),
+                       {pack_guid(SUITE_PRODUCT_CODE): p.counters["launcher"]}),
+                      (USER_DATA + r"\Components" + "\\" + pack_guid(LAUNCHER_COMPONENT)
+                       + r"\Features", {"Main": ""})], w.native_view())
         # The 3.1.x suite: its service program, languages and sealed lists.
         self.place("CorvaneSuiteService.exe", p.brand)
         self.touch(p.brand + r"\CorvaneLauncher.exe")
@@ -340,9 +349,9 @@ class installation:
     def _seed_tools(self):
         """The newer tools, installed as the "Pellane 2" service."""
         p = self.places
-        w.import_keys([(r"HKEY_LOCAL_MACHINE\Software\Pellane Suite\Tools\Dependent Products",
-                        dict({"Tarvello": "1"}, **({"Other": "1"} if self.other_products else {})))],
-                      w.tool_view())
+        self._import([(r"HKEY_LOCAL_MACHINE\Software\Pellane Suite\Tools\Dependent Products",
+                       dict({"Tarvello": "1"}, **({"Other": "1"} if self.other_products else {})))],
+                     w.tool_view())
         self.place("Pellane2.exe", p.tools)
         self.touch(p.tools + r"\Pellane ToolsPS.dll")
         created = w.wine("sc", "create", "Pellane 2", "binPath=", p.tools + r"\Pellane2.exe")
