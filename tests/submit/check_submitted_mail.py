@@ -32,6 +32,10 @@ SERVER_HEADERS = {"X-Peer", "X-MailFrom", "X-RcptTo"}
 SUPPORT = "support@tvremover.example"
 
 
+# Keys whose test noted when the offer was answered (seconds since 1970).
+answered_at = {}
+
+
 def expected_messages(directory):
     expected = {}
     for name in os.listdir(directory):
@@ -41,6 +45,10 @@ def expected_messages(directory):
                 text = f.read()
             with open(os.path.join(directory, key + ".from"), "r") as f:
                 sender = f.read()
+            answered = os.path.join(directory, key + ".answered")
+            if os.path.exists(answered):
+                with open(answered) as f:
+                    answered_at[key] = int(f.read())
             expected[key] = (text, sender)
     return expected
 
@@ -98,6 +106,9 @@ def main():
     assert sorted(arrived) == sorted(expected), "arrived %r, expected %r" % (sorted(arrived), sorted(expected))
     for key, (text, sender) in expected.items():
         check(arrived[key], text, sender)
+        if key in answered_at:
+            date = email.utils.parsedate_to_datetime(arrived[key]["Date"])
+            assert date.timestamp() >= answered_at[key], "Date %s is before the answer" % date
     print("check_submitted_mail: %d messages arrived whole" % len(expected))
 
 

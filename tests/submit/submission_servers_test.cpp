@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -119,13 +120,30 @@ protected:
     cleaning::product_cleaner context{"Tarvello"};
 };
 
+// Answers the offer only after a while, as a user may, and notes when.
+class slow_to_answer : public scripted_message_boxes {
+public:
+    int answer(const std::string& text, const std::string& caption, unsigned buttons) override {
+        if (shown().empty()) {
+            ::Sleep(2500);
+            answered = std::time(nullptr);
+        }
+        return scripted_message_boxes::answer(text, caption, buttons);
+    }
+    std::time_t answered = 0;
+};
+
+// The Date is taken when the message leaves, not when it was composed:
+// check_submitted_mail.py finds it no earlier than the answer to the offer.
 TEST_F(SubmissionToServers, OwnLogGoesToSupportWithConfiguredSender) {
     context.version_text = "1.0.6.4";
     context.user_email = "configured@tvremover.example";
     prepare("ServersOwnLog", utf8_log(), utf8_log(), "<configured@tvremover.example>");
-    scripted_message_boxes boxes;
+    slow_to_answer boxes;
     EXPECT_EQ(1, submit::submit_log(context, "ServersOwnLog"));
     expect_submitted(boxes);
+    write_file(windows_path(mail_dir() + "/expected/1.0.6.4.answered"),
+               std::to_string(static_cast<long long>(boxes.answered)));
 }
 
 TEST_F(SubmissionToServers, TypedSenderAndUtf16Log) {
