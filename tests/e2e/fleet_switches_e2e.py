@@ -56,7 +56,9 @@ def start_tool(exe, *args):
 
 def log_lines(windows_folder):
     path = w.unix(windows_folder + "\\" + run.LOG_NAME)
-    return run.entries(path.read_bytes().decode("utf-8").lstrip("\ufeff")) if path.is_file() else None
+    if not path.is_file():
+        return None
+    return run.entries(path.read_bytes().decode("utf-8").lstrip("\ufeff"))
 
 
 def not_understood_changes_nothing(exe):
@@ -88,8 +90,8 @@ def quiet_run_with_log_folder(exe, machine):
           "/quiet: no completed log in %s; console: %r" % (LOG_FOLDER, console[-1500:]))
     check(log_lines(WORK) is None, "/quiet -log: a log beside the tool too")
     check(run.COMPLETED in run.entries(console), "/quiet: no completion on the console")
-    check(not [l for l in lines or [] if QUIET_LINE in l],
-          "/quiet: boxes met on an installed machine: %r" % [l for l in lines or [] if QUIET_LINE in l])
+    met = [line for line in lines or [] if QUIET_LINE in line]
+    check(not met, "/quiet: boxes met on an installed machine: %r" % met)
     check(not w.unix(machine.places.install).exists(), "/quiet: the install folder stayed")
     check(not w.key_exists(installation.UNINSTALL + "\\" + installation.PRODUCT_KEY, w.tool_view()),
           "/quiet: the product's Uninstall entry stayed")
@@ -106,7 +108,7 @@ def main():
         returned, console = start_tool(args.exe, "/q")
         check(returned == 1, "NT 4.0, /q: exit code %r, expected 1" % returned)
         lines = log_lines(WORK) or []
-        check(any(QUIET_LINE in l and "Windows 2000 or higher" in l for l in lines),
+        check(any(QUIET_LINE in line and "Windows 2000 or higher" in line for line in lines),
               "NT 4.0, /q: the refusal's box text is not in the log: %r" % lines[-8:])
         check(run.BANNER + " completed abnormally." in run.entries(console),
               "NT 4.0, /q: the console does not end the run")
