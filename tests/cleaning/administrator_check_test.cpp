@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "cleaning/token_queries.h"
-#include "tests/cleaning/log_capture.h"
+#include "tests/common/log_capture.h"
 
 namespace {
 

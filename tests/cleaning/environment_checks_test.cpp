@@ -11,7 +11,7 @@
 #include "cleaning/special_folders.h"
 #include "cleaning/wow64.h"
 #include "support/errors/exception.h"
-#include "tests/cleaning/started_process.h"
+#include "tests/common/started_process.h"
 #include "tests/cleaning/wine_folders.h"
 
 namespace {

@@ -9,8 +9,8 @@
 
 #include "cleaning/file_removal.h"
 #include "cleaning/program_wait.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/test_programs.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/test_programs.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "cleaning/tree_removal.h"
-#include "file_tree.h"
-#include "log_capture.h"
-#include "virtual_clock.h"
+#include "tests/common/file_tree.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/virtual_clock.h"
 
 namespace {
 

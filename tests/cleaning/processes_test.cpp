@@ -11,9 +11,9 @@
 #include "cleaning/name_match.h"
 #include "cleaning/privilege_guard.h"
 #include "cleaning/windows_version.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/started_process.h"
-#include "tests/cleaning/test_programs.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/started_process.h"
+#include "tests/common/test_programs.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "cleaning/product_cleaner.h"
 #include "cleaning/product_info.h"
 #include "cleaning/registry_removal.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/registry_views.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/registry_views.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "cleaning/guid_folders.h"
 #include "cleaning/special_folders.h"
-#include "file_tree.h"
-#include "log_capture.h"
+#include "tests/common/file_tree.h"
+#include "tests/common/log_capture.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "tests/cleaning/started_process.h"
-#include "tests/cleaning/test_programs.h"
+#include "tests/common/started_process.h"
+#include "tests/common/test_programs.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "cleaning/clock.h"
-#include "tests/cleaning/installed_service.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/polling_clock.h"
-#include "tests/cleaning/test_programs.h"
+#include "tests/common/installed_service.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/polling_clock.h"
+#include "tests/common/test_programs.h"
 
 namespace {
 

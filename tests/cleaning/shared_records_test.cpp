@@ -8,8 +8,8 @@
 
 #include "cleaning/installer_components.h"
 #include "cleaning/shared_dll_counters.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/registry_views.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/registry_views.h"
 
 namespace {
 

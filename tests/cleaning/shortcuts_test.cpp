@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "file_tree.h"
-#include "log_capture.h"
+#include "tests/common/file_tree.h"
+#include "tests/common/log_capture.h"
 #include "wine_folders.h"
 
 namespace {

@@ -9,8 +9,8 @@
 
 #include "cleaning/file_removal.h"
 #include "cleaning/tree_removal.h"
-#include "file_tree.h"
-#include "log_capture.h"
+#include "tests/common/file_tree.h"
+#include "tests/common/log_capture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tests/cleaning/log_capture.h"
+#include "tests/common/log_capture.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "cleaning/special_folders.h"
 #include "support/registry/key.h"
-#include "tests/cleaning/file_tree.h"
-#include "tests/cleaning/log_capture.h"
+#include "tests/common/file_tree.h"
+#include "tests/common/log_capture.h"
 
 namespace {
 

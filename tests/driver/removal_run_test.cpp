@@ -19,9 +19,9 @@
 #include "support/log/log.h"
 #include "support/registry/key.h"
 #include "support/text/unicode.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/scripted_message_boxes.h"
-#include "tests/cleaning/virtual_clock.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/scripted_message_boxes.h"
+#include "tests/common/virtual_clock.h"
 #include "tests/driver/log_file.h"
 
 namespace {

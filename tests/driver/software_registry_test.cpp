@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "driver/stages.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/registry_views.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/registry_views.h"
 
 namespace {
 

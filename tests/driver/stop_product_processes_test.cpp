@@ -8,10 +8,10 @@
 
 #include "driver/run_command_capture.h"
 #include "driver/stages.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/started_process.h"
-#include "tests/cleaning/test_programs.h"
-#include "tests/cleaning/virtual_clock.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/started_process.h"
+#include "tests/common/test_programs.h"
+#include "tests/common/virtual_clock.h"
 
 namespace {
 

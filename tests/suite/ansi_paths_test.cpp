@@ -9,8 +9,8 @@
 #include "cleaning/special_folders.h"
 #include "suite/pellane31x_remover.h"
 #include "suite/tray_remover.h"
-#include "tests/cleaning/registry_views.h"
-#include "tests/cleaning/virtual_clock.h"
+#include "tests/common/registry_views.h"
+#include "tests/common/virtual_clock.h"
 #include "tests/suite/config/sample_documents.h"
 #include "tests/suite/sealed_files.h"
 

@@ -23,13 +23,13 @@
 #include <vector>
 
 #include "suite/config_storage.h"
-#include "tests/support/locks/child_process.h"
+#include "tests/common/child_process.h"
 
 namespace {
 
 using config::products_impl;
 
-const std::string churn_program = tvr_test::windows_path(CONFIG_CHURN_PATH);
+const std::string churn_program = testing_support::windows_path(CONFIG_CHURN_PATH);
 const std::wstring churned_code = L"TVPRO";
 const std::vector<std::wstring> other_codes = {L"PELLANE", L"NBPRO", L"KLPRO"};
 

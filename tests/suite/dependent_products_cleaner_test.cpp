@@ -13,13 +13,13 @@
 #include "cleaning/services.h"
 #include "cleaning/special_folders.h"
 #include "cleaning/wow64.h"
-#include "tests/cleaning/installed_service.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/polling_clock.h"
-#include "tests/cleaning/registry_views.h"
-#include "tests/cleaning/started_process.h"
-#include "tests/cleaning/test_programs.h"
-#include "tests/cleaning/virtual_clock.h"
+#include "tests/common/installed_service.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/polling_clock.h"
+#include "tests/common/registry_views.h"
+#include "tests/common/started_process.h"
+#include "tests/common/test_programs.h"
+#include "tests/common/virtual_clock.h"
 
 // The dependent-products cleaner against a prefix seeded with the newer suite
 // tools: their registry list, folders, key and shared-DLL counter.

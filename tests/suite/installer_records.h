@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "suite/portable/packed_guid.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/registry_views.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/registry_views.h"
 
 // A small Installer database seeded for one removed product and one other product
 // that shares a component with it, plus helpers to read the pass's log.

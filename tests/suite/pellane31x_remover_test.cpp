@@ -12,10 +12,10 @@
 #include <boost/filesystem.hpp>
 
 #include "cleaning/special_folders.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/registry_views.h"
-#include "tests/cleaning/test_programs.h"
-#include "tests/cleaning/virtual_clock.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/registry_views.h"
+#include "tests/common/test_programs.h"
+#include "tests/common/virtual_clock.h"
 #include "tests/suite/config/sample_documents.h"
 #include "tests/suite/sealed_files.h"
 

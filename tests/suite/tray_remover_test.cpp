@@ -11,10 +11,10 @@
 
 #include "cleaning/special_folders.h"
 #include "suite/tray_products.h"
-#include "tests/cleaning/log_capture.h"
-#include "tests/cleaning/registry_views.h"
-#include "tests/cleaning/test_programs.h"
-#include "tests/cleaning/virtual_clock.h"
+#include "tests/common/log_capture.h"
+#include "tests/common/registry_views.h"
+#include "tests/common/test_programs.h"
+#include "tests/common/virtual_clock.h"
 
 // The tray remover against a prefix seeded with the tray: its configurations
 // folder, install folder, registry key, Run value and shared-DLL counter.

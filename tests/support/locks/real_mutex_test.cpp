@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "support/errors/exception.h"
-#include "tests/support/locks/child_process.h"
+#include "tests/common/child_process.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ private:
     HANDLE handle_;
 };
 
-const std::string holder_program = tvr_test::windows_path(MUTEX_HOLDER_PATH);
+const std::string holder_program = testing_support::windows_path(MUTEX_HOLDER_PATH);
 
 // The name the system knows a mutex by on the Windows the test runs on.
 std::string on_this_system(const std::string& name) {
@@ -107,7 +107,8 @@ TEST(RealMutex, IsRecursiveWithinAThread) {
 TEST(RealMutex, TwoProcessesShareOneMutex) {
     std::string name = unique("tvr-shared");
     event ready(unique("tvr-ready")), go(unique("tvr-go"));
-    tvr_test::child_process holder(holder_program, name + " " + ready.name() + " " + go.name());
+    testing_support::child_process holder(holder_program,
+                                          name + " " + ready.name() + " " + go.name());
     ASSERT_TRUE(holder.started());
     ASSERT_TRUE(ready.wait(60000));
 
@@ -128,7 +129,7 @@ TEST(RealMutex, TwoProcessesShareOneMutex) {
 TEST(RealMutex, MutexLeftByAnEndedProcessCountsAsTaken) {
     std::string name = unique("tvr-abandoned");
     event ready(unique("tvr-ready-abandon"));
-    tvr_test::child_process holder(holder_program, name + " " + ready.name() + " abandon");
+    testing_support::child_process holder(holder_program, name + " " + ready.name() + " abandon");
     ASSERT_TRUE(holder.started());
     ASSERT_TRUE(ready.wait(60000));
     replay::real_mutex lock(name);

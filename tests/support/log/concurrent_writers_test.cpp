@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/locks/child_process.h"
+#include "tests/common/child_process.h"
 #include "tests/support/log/log_test_support.h"
 
 namespace {
 
-const std::string writer_program = tvr_test::windows_path(LOG_WRITER_PATH);
+const std::string writer_program = testing_support::windows_path(LOG_WRITER_PATH);
 
 struct writers_result {
     // Line numbers per writer id, in file order.
@@ -30,9 +30,9 @@ void run_writers(const std::string& base, int writers, int lines, std::uint32_t 
     // the next one begins on a slow machine.
     tvr_test::writers_gate gate("concurrent_writers." + std::to_string(::GetCurrentProcessId()));
     ASSERT_TRUE(gate.ready());
-    std::vector<std::unique_ptr<tvr_test::child_process>> children;
+    std::vector<std::unique_ptr<testing_support::child_process>> children;
     for (int id = 1; id <= writers; ++id) {
-        children.push_back(std::make_unique<tvr_test::child_process>(
+        children.push_back(std::make_unique<testing_support::child_process>(
             writer_program, base + " " + std::to_string(id) + " " + std::to_string(lines) + " " +
                                 std::to_string(max_size) + " " + std::to_string(backup_count)));
         ASSERT_TRUE(children.back()->started());

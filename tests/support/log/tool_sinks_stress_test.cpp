@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/locks/child_process.h"
+#include "tests/common/child_process.h"
 #include "tests/support/log/log_test_support.h"
 
 namespace {
 
-const std::string writer_program = tvr_test::windows_path(LOG_WRITER_PATH);
+const std::string writer_program = testing_support::windows_path(LOG_WRITER_PATH);
 
 // The writer's payload, as log_writer builds it in the ANSI code page.
 std::string ansi_payload(long length) {
@@ -73,7 +73,7 @@ private:
     }
 
     HANDLE output_;
-    tvr_test::child_process writer_;
+    testing_support::child_process writer_;
 };
 
 std::vector<std::string> split(const std::string& text, const std::string& end,

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace tvr_test {
+namespace testing_support {
 
 // The Windows form of a path of the build tree, through Wine's Z: drive.
 inline std::string windows_path(const std::string& unix_path) {
@@ -68,4 +68,4 @@ private:
     PROCESS_INFORMATION info_ = {};
 };
 
-}  // namespace tvr_test
+}  // namespace testing_support
