@@ -61,4 +61,8 @@ void use_quiet_message_boxes(bool quiet) {
     quiet_run = quiet;
 }
 
+bool quiet_message_boxes() {
+    return quiet_run;
+}
+
 }  // namespace cleaning

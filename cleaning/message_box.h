@@ -25,6 +25,7 @@ void use_message_box_answerer(message_box_answerer* replacement);
 // entry, and the box is answered as a box left alone would be: OK for a notice,
 // No or Cancel for a question.
 void use_quiet_message_boxes(bool quiet);
+bool quiet_message_boxes();
 
 // The answer a quiet run takes for a box with these MB_* flags.
 int quiet_answer(unsigned buttons);

@@ -30,6 +30,14 @@ std::string temporary_folder() {
     return path;
 }
 
+void say_log_not_created(cleaning::product_cleaner& context) {
+    cleaning::show_message_box(
+        "Unable to create log file. If you need log file make sure that you have permission "
+        "to write to directory where remove.exe is located",
+        "Remove.exe", MB_OK);
+    context.log_available = false;
+}
+
 }  // namespace
 
 std::string log_base_path(const std::wstring& folder) {
@@ -50,21 +58,21 @@ std::string log_base_path(const std::wstring& folder) {
 
 void open_logs(cleaning::product_cleaner& context, const std::wstring& folder) {
     replay::log::add_listener(0, new replay::log::console());
-    bool created = true;
+    // Shown at once, before the temporary log is opened, as without switches it
+    // always was; a quiet run says it once that log is open, so that its log
+    // keeps the line.
+    bool say_after_temporary_log = false;
     try {
         add_file_listener(log_base_path(folder));
     } catch (...) {
-        created = false;
+        if (cleaning::quiet_message_boxes())
+            say_after_temporary_log = true;
+        else
+            say_log_not_created(context);
     }
     add_file_listener(temporary_folder() + log_base_name);
-    // Told once the temporary log is open, so that a quiet run's log keeps it.
-    if (!created) {
-        cleaning::show_message_box(
-            "Unable to create log file. If you need log file make sure that you have permission "
-            "to write to directory where remove.exe is located",
-            "Remove.exe", MB_OK);
-        context.log_available = false;
-    }
+    if (say_after_temporary_log)
+        say_log_not_created(context);
 }
 
 }  // namespace driver

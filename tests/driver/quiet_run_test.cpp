@@ -47,9 +47,14 @@ public:
 class declining_boxes : public testing_support::scripted_message_boxes {
 public:
     int answer(const std::string& text, const std::string& caption, unsigned buttons) override {
+        if (!watched.empty())
+            watched_existed.push_back(boost::filesystem::exists(watched));
         const int pressed = scripted_message_boxes::answer(text, caption, buttons);
         return (buttons & MB_TYPEMASK) == MB_YESNO ? IDNO : pressed;
     }
+
+    boost::filesystem::path watched;  // a file whose presence each box notes
+    std::vector<bool> watched_existed;
 };
 
 class ScriptedRun : public ::testing::Test {
@@ -127,6 +132,17 @@ TEST_F(ScriptedRun, QuietRunAsksNobodyAndWaitsForNobody) {
     cleaning::use_message_box_answerer(&boxes_);
     EXPECT_EQ(IDOK, cleaning::show_message_box("after", "after", MB_OKCANCEL));
     EXPECT_EQ(1u, boxes_.shown().size());
+}
+
+TEST_F(ScriptedRun, WithoutSwitchesTheLogBoxComesBeforeTheTemporaryLog) {
+    // Shown the moment the log beside the tool fails, as it always was: the
+    // temporary log is opened only once the box is answered.
+    boost::filesystem::create_directory(root_ / "current" / "TVRemover.log.txt");
+    boxes_.watched = root_ / "temp" / "TVRemover.log.txt";
+    EXPECT_EQ(driver::exit_completed, run(driver::run_options()));
+    ASSERT_FALSE(boxes_.shown().empty());
+    EXPECT_EQ("Remove.exe", boxes_.shown().front().caption);
+    EXPECT_FALSE(boxes_.watched_existed.front());
 }
 
 TEST_F(ScriptedRun, QuietRefusalIsLoggedNotShown) {
