@@ -106,15 +106,14 @@ fields::civil_time civil(const SYSTEMTIME& time) {
 std::uint64_t random_bits() {
     using gen_random = BOOLEAN(WINAPI*)(PVOID, ULONG);
     std::uint64_t bits = 0;
-    HMODULE advapi = ::LoadLibraryA("advapi32.dll");
-    if (advapi != nullptr) {
-        const auto generate = reinterpret_cast<gen_random>(
-            reinterpret_cast<void*>(::GetProcAddress(advapi, "SystemFunction036")));
-        const bool generated = generate != nullptr && generate(&bits, sizeof bits);
-        ::FreeLibrary(advapi);
-        if (generated)
-            return bits;
-    }
+    // advapi32 is among the program's own imports, so it is looked up, never
+    // loaded: nothing is searched for along a path the user controls.
+    const HMODULE advapi = ::GetModuleHandleW(L"advapi32.dll");
+    const auto generate = advapi == nullptr ? nullptr
+                                            : reinterpret_cast<gen_random>(reinterpret_cast<void*>(
+                                                  ::GetProcAddress(advapi, "SystemFunction036")));
+    if (generate != nullptr && generate(&bits, sizeof bits))
+        return bits;
     SYSTEMTIME now = {};
     ::GetSystemTime(&now);
     for (WORD part : {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
