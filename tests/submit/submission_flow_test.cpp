@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "../cleaning/scripted_message_boxes.h"
-#include "../cleaning/virtual_clock.h"
+#include "tests/common/scripted_message_boxes.h"
+#include "tests/common/virtual_clock.h"
 #include "prompt_answerer.h"
 #include "submit/log_text.h"
 #include "submit/sender_address.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../cleaning/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "prompt_answerer.h"
 #include "submit/submission_flow.h"
 #include "submit/support_address.h"
