@@ -8,7 +8,8 @@ The product's layers, lowest first: support/, cleaning/, suite/ and submit/
 own folder's layer and those below it, never a test's header.
 
 Tests (tests/) may include any product header, the headers of their own folder
-under tests/ (tests/suite/ for tests/suite/...), and the shared test helpers.
+under tests/ (tests/suite/ for tests/suite/...), and the shared test helpers of
+tests/common/.
 """
 import pathlib
 import re
@@ -19,7 +20,7 @@ LAYERS = {"support": 0, "cleaning": 1, "suite": 2, "submit": 2, "driver": 3}
 # Folders of one rank that still must not include each other.
 SIBLINGS = {("suite", "submit"), ("submit", "suite")}
 # Test helpers every test folder may include (path prefixes below the repo).
-SHARED_TEST_HELPERS = ("tests/cleaning/", "tests/support/locks/child_process.h")
+SHARED_TEST_HELPERS = "tests/common/"
 
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".cc", ".c", ".rc"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
