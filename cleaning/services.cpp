@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "cleaning/clock.h"
+#include "cleaning/processes.h"
 #include "cleaning/services.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
@@ -116,6 +117,16 @@ bool delete_stopped_service(SC_HANDLE service) {
 
 }  // namespace
 
+bool service_exists(const std::string& service_name) {
+    replay::handles::unique_schandle manager(
+        ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager)
+        return true;
+    replay::handles::unique_schandle service(
+        ::OpenServiceA(manager.get(), service_name.c_str(), SERVICE_QUERY_STATUS));
+    return service || ::GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST;
+}
+
 int stop_service(const std::string& service_name, bool delete_service) {
     info("Stop & Delete '%s' Service", service_name.c_str());
     const uint32_t start = current_clock().now_ms();
@@ -136,6 +147,23 @@ int stop_service(const std::string& service_name, bool delete_service) {
     if (!delete_service)
         return 1;
     return delete_stopped_service(service.get()) ? 1 : 0;
+}
+
+void stop_and_delete_service(const std::string& service_name, const std::string& program_name,
+                             bool final_removal) {
+    std::string name = service_name;
+    if (!service_exists(name)) {
+        replay::log::info("The specified service (%s) does not exist as an installed service.",
+                          name.c_str());
+        std::string found = find_service_by_image(program_name);
+        if (!found.empty())
+            name = found;
+    }
+    if (service_exists(name) && stop_service(name, final_removal) == 1)
+        return;
+    close_process(program_name);
+    if (final_removal)
+        kill_service_by_image(program_name);
 }
 
 }  // namespace cleaning

@@ -44,6 +44,21 @@ int exit_code_of_ended(const replay::handles::unique_handle& process) {
     return static_cast<int>(exit_code);
 }
 
+// -1 when the program cannot be waited for or will not tell its exit code; a
+// server whose unregistration hangs is ended and counts as such.
+int wait_for_exit_code(const replay::handles::unique_handle& process, const std::string& dll_path) {
+    DWORD exit_code = 0;
+    program_end end = wait_for_program_end(process.get(), program_time_limit_ms);
+    if (end == program_end::ended_by_force)
+        replay::log::info("Regsvr32 for %s did not end within %u seconds and was terminated",
+                          dll_path.c_str(), static_cast<unsigned>(program_time_limit_ms / 1000));
+    if (end != program_end::ended)
+        return -1;
+    if (!::GetExitCodeProcess(process.get(), &exit_code))
+        return -1;
+    return static_cast<int>(exit_code);
+}
+
 }  // namespace
 
 int launch_and_wait_for_exit_code(const std::wstring& program, const std::wstring& parameters,
@@ -64,6 +79,25 @@ int launch_and_wait_for_exit_code(const std::wstring& program, const std::wstrin
     }
     replay::handles::unique_handle process(run.hProcess);
     return exit_code_of_ended(process);
+}
+
+void unregister_com_server(const std::string& dll_path) {
+    // Quoted, because suite folders such as "Pellane Tools" contain blanks.
+    const std::string parameters = "/u /s \"" + dll_path + "\"";
+    SHELLEXECUTEINFOA run{};
+    run.cbSize = sizeof(run);
+    run.fMask = SEE_MASK_NOCLOSEPROCESS;
+    run.lpVerb = "open";
+    run.lpFile = "regsvr32";
+    run.lpParameters = parameters.c_str();
+    run.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExA(&run)) {
+        replay::log::info("Error to run regsvr32");
+        return;
+    }
+    replay::handles::unique_handle process(run.hProcess);
+    const int exit_code = wait_for_exit_code(process, dll_path);
+    replay::log::info("Regsvr32 for %s completed (exit code: %d)", dll_path.c_str(), exit_code);
 }
 
 }  // namespace cleaning

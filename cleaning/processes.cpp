@@ -2,12 +2,15 @@
 #include "cleaning/privilege_guard.h"
 #include "cleaning/process_snapshot.h"
 #include "cleaning/processes.h"
+#include "cleaning/windows_version.h"
 #include "support/handles/windows_handles.h"
+#include "support/log/log.h"
 
 namespace cleaning {
 
 namespace {
 
+constexpr std::size_t windows_2000_name_length = 15;
 constexpr UINT terminated_exit_code = 255;
 
 bool terminate_if_opened(DWORD process_id) {
@@ -27,6 +30,21 @@ void terminate_process(DWORD process_id) {
 }
 
 }  // namespace
+
+std::string adjust_process_name(const std::string& process_name) {
+    if (process_name.size() > windows_2000_name_length && is_windows_2000())
+        return process_name.substr(0, windows_2000_name_length);
+    return process_name;
+}
+
+bool is_process_running(const std::string& process_name) {
+    bool found = false;
+    process_snapshot().walk([&](const PROCESSENTRY32& entry) {
+        found = ends_with_ignoring_case(entry.szExeFile, process_name);
+        return !found;
+    });
+    return found;
+}
 
 std::set<DWORD> processes_to_terminate(const std::string& process_name) {
     const DWORD self = ::GetCurrentProcessId();
@@ -52,6 +70,17 @@ std::set<DWORD> processes_to_terminate(const std::string& process_name) {
 void terminate_processes(const std::string& process_name) {
     for (DWORD process_id : processes_to_terminate(process_name))
         terminate_process(process_id);
+}
+
+void close_process(const std::string& process_name) {
+    const std::string adjusted = adjust_process_name(process_name);
+    replay::log::info("Dealing with '%s' process ....", process_name.c_str());
+    if (is_process_running(adjusted)) {
+        replay::log::info("Process with name '%s' is running, let us close it", adjusted.c_str());
+        terminate_processes(adjusted);
+    } else {
+        replay::log::info("Process with name '%s' is NOT running ...", adjusted.c_str());
+    }
 }
 
 }  // namespace cleaning
