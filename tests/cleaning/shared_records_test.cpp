@@ -10,22 +10,20 @@
 #include "cleaning/shared_dll_counters.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
+#include "tests/common/text.h"
 
 namespace {
 
 using testing_support::delete_tree;
 using testing_support::key_exists;
 using testing_support::log_capture;
+using testing_support::utf8;
 using testing_support::view;
 using testing_support::view_key;
 using lines = std::vector<std::string>;
 
 const std::wstring shared_dlls = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const std::wstring product_folder = L"C:\\Program Files\\Corvane\\Tarvello\\";
-
-std::string utf8(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
 
 // Counters in the 32-bit view (where the tool looks) and, on 64-bit Windows, a
 // same-named counter in the 64-bit view that must never change.

@@ -13,10 +13,6 @@
 // a user of Wine would make them.
 namespace testing_support {
 
-inline std::string narrow(const std::wstring& text) {
-    return replay::unicode::to_narrow(text, 0, true);
-}
-
 inline bool exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

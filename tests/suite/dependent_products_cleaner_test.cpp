@@ -20,10 +20,13 @@
 #include "tests/common/started_process.h"
 #include "tests/common/test_programs.h"
 #include "tests/common/virtual_clock.h"
+#include "tests/common/text.h"
 
 // The dependent-products cleaner against a prefix seeded with the newer suite
 // tools: their registry list, folders, key and shared-DLL counter.
 namespace {
+
+using testing_support::wide;
 
 namespace fs = boost::filesystem;
 using testing_support::view;
@@ -32,9 +35,6 @@ using testing_support::view_key;
 const wchar_t shared_dlls[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const wchar_t list_key[] = L"Software\\Pellane Suite\\Tools\\Dependent Products";
 
-std::wstring wide(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
 std::wstring tools_folder() {
     return wide(cleaning::get_common_files_folder()) + L"Pellane Suite\\Tools\\";
 }

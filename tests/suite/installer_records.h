@@ -10,6 +10,7 @@
 #include "suite/portable/packed_guid.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
+#include "tests/common/text.h"
 
 // A small Installer database seeded for one removed product and one other product
 // that shares a component with it, plus helpers to read the pass's log.
@@ -157,10 +158,6 @@ inline std::vector<std::string> section(const log_capture& log, const std::strin
     for (at += 2; at != texts.end() && !at->empty(); ++at)
         lines.push_back(*at);
     return lines;
-}
-
-inline std::string narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
 }
 
 }  // namespace testing_support

@@ -16,6 +16,7 @@
 #include "tests/common/registry_views.h"
 #include "tests/common/test_programs.h"
 #include "tests/common/virtual_clock.h"
+#include "tests/common/text.h"
 #include "tests/suite/config/sample_documents.h"
 #include "tests/suite/sealed_files.h"
 
@@ -25,15 +26,13 @@
 // the store, so a store that drifts from the suite's format fails here too.
 namespace {
 
+using testing_support::wide;
+
 namespace fs = boost::filesystem;
 using testing_support::view;
 using testing_support::view_key;
 
 const wchar_t shared_dlls[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-
-std::wstring wide(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
 
 std::wstring common_appdata() {
     return wide(cleaning::get_common_appdata_folder());

@@ -15,10 +15,13 @@
 #include "tests/common/registry_views.h"
 #include "tests/common/test_programs.h"
 #include "tests/common/virtual_clock.h"
+#include "tests/common/text.h"
 
 // The tray remover against a prefix seeded with the tray: its configurations
 // folder, install folder, registry key, Run value and shared-DLL counter.
 namespace {
+
+using testing_support::wide;
 
 namespace fs = boost::filesystem;
 using testing_support::view;
@@ -27,9 +30,6 @@ using testing_support::view_key;
 const wchar_t shared_dlls[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const wchar_t run_key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::wstring wide(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
 std::wstring configurations() {
     return wide(cleaning::get_common_appdata_folder()) + L"Corvane\\Tray\\Configurations\\";
 }
