@@ -24,9 +24,9 @@ bool user_key(const std::wstring& path) {
     return key_exists(HKEY_CURRENT_USER, path, view::bits32);
 }
 
-class software_registry : public ::testing::Test {
+class SoftwareRegistry : public ::testing::Test {
 protected:
-    ~software_registry() override {
+    ~SoftwareRegistry() override {
         for (const wchar_t* path :
              {L"Software\\tarvello", L"Software\\Corvane", L"Software\\Pellane Suite"}) {
             delete_tree(HKEY_LOCAL_MACHINE, path, view::bits32);
@@ -39,7 +39,7 @@ protected:
 
 // The product's keys go whole; the maker's key survives while another product
 // keeps a subkey in it, and the shared keys go once they are empty.
-TEST_F(software_registry, ProductKeysGoAndSharedKeysOnlyWhenEmpty) {
+TEST_F(SoftwareRegistry, ProductKeysGoAndSharedKeysOnlyWhenEmpty) {
     view_key(HKEY_LOCAL_MACHINE, L"Software\\tarvello\\Settings", view::bits32);
     view_key(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\TVPRO\\Settings", view::bits32);
     view_key(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Other Product", view::bits32);
@@ -75,7 +75,7 @@ TEST_F(software_registry, ProductKeysGoAndSharedKeysOnlyWhenEmpty) {
                             "CurrentVersion\\Uninstall\\{Tarvello}'"));
 }
 
-TEST_F(software_registry, AMachineWithoutTheKeysOnlyLogsWhatItDidNotFind) {
+TEST_F(SoftwareRegistry, AMachineWithoutTheKeysOnlyLogsWhatItDidNotFind) {
     cleaning::product_cleaner context("Tarvello");
     testing_support::log_capture log;
     driver::clean_software_registry(context);

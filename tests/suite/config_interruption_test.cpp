@@ -195,7 +195,7 @@ bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-class config_interruption_test : public ::testing::Test {
+class ConfigInterruptionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH];
@@ -217,7 +217,7 @@ protected:
     std::wstring root_, path_;
 };
 
-TEST_F(config_interruption_test, a_list_killed_at_any_moment_keeps_every_other_product) {
+TEST_F(ConfigInterruptionTest, AListKilledAtAnyMomentKeepsEveryOtherProduct) {
     const unsigned long seed = setting("TVR_INTERRUPT_SEED", std::random_device{}());
     const unsigned long rounds = setting("TVR_INTERRUPT_ROUNDS", 100);
     std::cout << "kill delays from seed " << seed << " (TVR_INTERRUPT_SEED=" << seed

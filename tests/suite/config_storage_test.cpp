@@ -33,7 +33,7 @@ public:
     }
 };
 
-class config_storage_test : public ::testing::Test {
+class ConfigStorageTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { replay::log::add_listener(0, new capture); }
 
@@ -66,7 +66,7 @@ protected:
 
 using ids = std::vector<std::wstring>;
 
-TEST_F(config_storage_test, a_suite_written_list_loads_and_saves_back_to_the_same_bytes) {
+TEST_F(ConfigStorageTest, ASuiteWrittenListLoadsAndSavesBackToTheSameBytes) {
     sealed::write_file(path_, sealed::seal(sample::two_products_document()));
     products_impl products;
     products_store.load(products, path_);
@@ -78,7 +78,7 @@ TEST_F(config_storage_test, a_suite_written_list_loads_and_saves_back_to_the_sam
     EXPECT_FALSE(sealed::exists(pending_));
 }
 
-TEST_F(config_storage_test, removing_the_last_product_leaves_an_empty_list) {
+TEST_F(ConfigStorageTest, RemovingTheLastProductLeavesAnEmptyList) {
     sealed::write_file(path_, sealed::seal(sample::products_document({"TVPRO"})));
     products_impl products;
     products_store.load(products, path_);
@@ -88,7 +88,7 @@ TEST_F(config_storage_test, removing_the_last_product_leaves_an_empty_list) {
     EXPECT_EQ(ids{}, ids_loaded());
 }
 
-TEST_F(config_storage_test, a_save_creates_the_missing_folders) {
+TEST_F(ConfigStorageTest, ASaveCreatesTheMissingFolders) {
     std::wstring deeper = folder_ + L"\\more\\levels\\product.cfg";
     products_impl products;
     products.m_products.push_back({L"TVPRO", L"Tarvello", L""});
@@ -98,7 +98,7 @@ TEST_F(config_storage_test, a_save_creates_the_missing_folders) {
     ASSERT_EQ(1u, back.m_products.size());
 }
 
-TEST_F(config_storage_test, a_missing_list_fails_at_open_and_leaves_the_record) {
+TEST_F(ConfigStorageTest, AMissingListFailsAtOpenAndLeavesTheRecord) {
     products_impl products;
     products.m_products.push_back({L"KEEP", L"", L""});
     try {
@@ -115,7 +115,7 @@ TEST_F(config_storage_test, a_missing_list_fails_at_open_and_leaves_the_record) 
     EXPECT_EQ(L"KEEP", products.m_products[0].m_product_id);
 }
 
-TEST_F(config_storage_test, failures_name_the_stage_they_happened_in) {
+TEST_F(ConfigStorageTest, FailuresNameTheStageTheyHappenedIn) {
     std::string bad_header = sample::two_products_document();
     bad_header.replace(bad_header.find("serialization::archive"), 22, "serialization::other");
     std::string bad_body = sample::two_products_document();
@@ -138,7 +138,7 @@ TEST_F(config_storage_test, failures_name_the_stage_they_happened_in) {
     }
 }
 
-TEST_F(config_storage_test, suite_settings_of_an_older_suite_load) {
+TEST_F(ConfigStorageTest, SuiteSettingsOfAnOlderSuiteLoad) {
     std::wstring path = folder_ + L"\\suite.cfg";
     sealed::write_file(path, sealed::seal(sample::suite_document(2)));
     suite_impl suite;
@@ -149,7 +149,7 @@ TEST_F(config_storage_test, suite_settings_of_an_older_suite_load) {
     EXPECT_FALSE(suite.m_used_flag);
 }
 
-TEST_F(config_storage_test, a_root_element_of_another_name_loads) {
+TEST_F(ConfigStorageTest, ARootElementOfAnotherNameLoads) {
     std::string document = sample::two_products_document();
     document.replace(document.find("<products "), 9, "<temp_list");
     document.replace(document.find("</products>"), 11, "</temp_list>");
@@ -164,7 +164,7 @@ const std::string new_list = sample::products_document({"PELLANE", "NBPRO"});
 const ids old_ids{L"PELLANE", L"TVPRO", L"NBPRO"};
 const ids new_ids{L"PELLANE", L"NBPRO"};
 
-TEST_F(config_storage_test, a_complete_new_file_wins_over_a_damaged_main_file) {
+TEST_F(ConfigStorageTest, ACompleteNewFileWinsOverADamagedMainFile) {
     sealed::write_file(path_, "damaged");
     sealed::write_file(pending_, sealed::seal(new_list));
     EXPECT_EQ(new_ids, ids_loaded());
@@ -172,7 +172,7 @@ TEST_F(config_storage_test, a_complete_new_file_wins_over_a_damaged_main_file) {
     EXPECT_EQ(new_list, sealed::unsealed(sealed::read_file(path_)));
 }
 
-TEST_F(config_storage_test, a_damaged_new_file_is_deleted_and_the_main_file_read) {
+TEST_F(ConfigStorageTest, ADamagedNewFileIsDeletedAndTheMainFileRead) {
     std::string unparsable = new_list;
     unparsable.resize(unparsable.size() / 2);
     for (const std::string& damaged :
@@ -184,7 +184,7 @@ TEST_F(config_storage_test, a_damaged_new_file_is_deleted_and_the_main_file_read
     }
 }
 
-TEST_F(config_storage_test, a_new_file_alone_is_recovered) {
+TEST_F(ConfigStorageTest, ANewFileAloneIsRecovered) {
     sealed::write_file(pending_, sealed::seal(new_list));
     EXPECT_EQ(new_ids, ids_loaded());
     EXPECT_FALSE(sealed::exists(pending_));
@@ -193,7 +193,7 @@ TEST_F(config_storage_test, a_new_file_alone_is_recovered) {
 
 // Every state an interrupted save of the new list leaves on disk: the list read
 // afterwards is the old or the new one, never none, and the other products stay.
-TEST_F(config_storage_test, a_save_cut_short_at_any_step_leaves_a_readable_list) {
+TEST_F(ConfigStorageTest, ASaveCutShortAtAnyStepLeavesAReadableList) {
     const std::string sealed_new = sealed::seal(new_list);
     struct state {
         const char* step;
@@ -243,7 +243,7 @@ private:
     HANDLE handle_;
 };
 
-TEST_F(config_storage_test, a_readable_new_file_survives_when_it_cannot_replace_the_main_file) {
+TEST_F(ConfigStorageTest, AReadableNewFileSurvivesWhenItCannotReplaceTheMainFile) {
     sealed::write_file(path_, sealed::seal(old_list));
     sealed::write_file(pending_, sealed::seal(new_list));
     file_in_use main_file(path_);
@@ -257,7 +257,7 @@ TEST_F(config_storage_test, a_readable_new_file_survives_when_it_cannot_replace_
     EXPECT_FALSE(sealed::exists(pending_));
 }
 
-TEST_F(config_storage_test, a_save_that_cannot_replace_the_main_file_fails_and_is_recovered_later) {
+TEST_F(ConfigStorageTest, ASaveThatCannotReplaceTheMainFileFailsAndIsRecoveredLater) {
     sealed::write_file(path_, sealed::seal(old_list));
     products_impl products;
     products_store.load(products, path_);
@@ -276,7 +276,7 @@ TEST_F(config_storage_test, a_save_that_cannot_replace_the_main_file_fails_and_i
     EXPECT_EQ(new_ids, ids_loaded());
 }
 
-TEST_F(config_storage_test, a_new_file_that_cannot_be_created_is_logged_and_nothing_saved) {
+TEST_F(ConfigStorageTest, ANewFileThatCannotBeCreatedIsLoggedAndNothingSaved) {
     sealed::write_file(path_, sealed::seal(old_list));
     CreateDirectoryW(pending_.c_str(), nullptr);  // a folder where the ".new" file goes
     products_impl products;

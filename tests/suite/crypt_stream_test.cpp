@@ -17,7 +17,7 @@ std::string run(const std::string& input, bool seal) {
     return out.str();
 }
 
-TEST(crypt_stream, seals_as_the_suite_does) {
+TEST(CryptStream, SealsAsTheSuiteDoes) {
     const std::string plain("binary \0\xff text\r\n", 16);
     std::string sealed = run(plain, true);
     EXPECT_EQ(std::string::npos, sealed.find("binary"));
@@ -31,11 +31,11 @@ TEST(crypt_stream, seals_as_the_suite_does) {
     EXPECT_EQ(plain, run(sealed, false));
 }
 
-TEST(crypt_stream, unseals_the_suite_files) {
+TEST(CryptStream, UnsealsTheSuiteFiles) {
     EXPECT_EQ("<xml/>", run(sealed::seal("<xml/>"), false));
 }
 
-TEST(crypt_stream, other_entropy_does_not_unseal) {
+TEST(CryptStream, OtherEntropyDoesNotUnseal) {
     std::string sealed = run("secret", true);
     std::string back;
     DWORD error = 0;
@@ -66,7 +66,7 @@ BOOL WINAPI unprotect_watched(DATA_BLOB* in, LPWSTR* description, DATA_BLOB* ent
     return ::CryptUnprotectData(in, description, entropy, reserved, prompt, flags, out);
 }
 
-TEST(crypt_stream, seals_for_the_whole_machine_and_never_prompts) {
+TEST(CryptStream, SealsForTheWholeMachineAndNeverPrompts) {
     const config::protection_calls watched = {&protect_watched, &unprotect_watched};
     config::use_protection_calls(&watched);
     flags_seen.clear();
@@ -78,7 +78,7 @@ TEST(crypt_stream, seals_for_the_whole_machine_and_never_prompts) {
     EXPECT_EQ((std::vector<DWORD>{machine_wide, machine_wide}), flags_seen);
 }
 
-TEST(crypt_stream, empty_or_damaged_input_does_not_unseal) {
+TEST(CryptStream, EmptyOrDamagedInputDoesNotUnseal) {
     std::string damaged = run("some text", true);
     damaged[damaged.size() / 2] ^= 0x55;
     for (const std::string& input : {std::string(), damaged, std::string("plain text")}) {

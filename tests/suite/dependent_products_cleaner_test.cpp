@@ -111,7 +111,7 @@ void remove_tools_service() {
     cleaning::close_process("Pellane2.exe");
 }
 
-class dependent_products_cleaner_test : public ::testing::Test {
+class DependentProductsCleanerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         clean_up();
@@ -151,10 +151,10 @@ protected:
 };
 
 // Tools still running when the product was the last to use them.
-class running_tools : public dependent_products_cleaner_test {
+class RunningTools : public DependentProductsCleanerTest {
 protected:
     void SetUp() override {
-        dependent_products_cleaner_test::SetUp();
+        DependentProductsCleanerTest::SetUp();
         list({L"Tarvello"});
     }
 
@@ -163,7 +163,7 @@ protected:
     }
 };
 
-TEST_F(dependent_products_cleaner_test, tools_used_by_the_product_alone_are_removed) {
+TEST_F(DependentProductsCleanerTest, ToolsUsedByTheProductAloneAreRemoved) {
     list({L"Tarvello"});
     testing_support::log_capture log;
 
@@ -178,7 +178,7 @@ TEST_F(dependent_products_cleaner_test, tools_used_by_the_product_alone_are_remo
     EXPECT_EQ(counter(), -1);
 }
 
-TEST_F(dependent_products_cleaner_test, tools_used_by_another_product_stay) {
+TEST_F(DependentProductsCleanerTest, ToolsUsedByAnotherProductStay) {
     list({L"Tarvello", L"Other Product"});
     testing_support::log_capture log;
 
@@ -192,21 +192,21 @@ TEST_F(dependent_products_cleaner_test, tools_used_by_another_product_stay) {
     EXPECT_EQ(suite::count_dependent_products(), 1);
 }
 
-TEST_F(dependent_products_cleaner_test, a_missing_list_counts_as_no_dependent_product) {
+TEST_F(DependentProductsCleanerTest, AMissingListCountsAsNoDependentProduct) {
     EXPECT_EQ(suite::count_dependent_products(), 0);
     run_cleaner();
     EXPECT_FALSE(fs::exists(tools_folder()));
     EXPECT_EQ(counter(), -1);
 }
 
-TEST_F(dependent_products_cleaner_test, a_product_not_listed_leaves_the_others) {
+TEST_F(DependentProductsCleanerTest, AProductNotListedLeavesTheOthers) {
     list({L"Other Product", L"Third"});
     run_cleaner();
     EXPECT_EQ(suite::count_dependent_products(), 2);
     EXPECT_EQ(counter(), 2);
 }
 
-TEST_F(running_tools, a_stopped_service_is_deleted_even_when_its_program_will_not_unregister) {
+TEST_F(RunningTools, AStoppedServiceIsDeletedEvenWhenItsProgramWillNotUnregister) {
     set(L"UnregFails");
     ASSERT_TRUE(start_tools_service());
     testing_support::polling_clock clock(200);
@@ -224,7 +224,7 @@ TEST_F(running_tools, a_stopped_service_is_deleted_even_when_its_program_will_no
     EXPECT_LT(clock.sleeps().size(), 15u);
 }
 
-TEST_F(running_tools, a_service_that_will_not_stop_has_its_program_ended_after_the_wait) {
+TEST_F(RunningTools, AServiceThatWillNotStopHasItsProgramEndedAfterTheWait) {
     set(L"StopStuck");
     ASSERT_TRUE(start_tools_service());
     testing_support::polling_clock clock(50);
@@ -244,7 +244,7 @@ TEST_F(running_tools, a_service_that_will_not_stop_has_its_program_ended_after_t
     EXPECT_GE(clock.sleeps().size(), 31u + 15u + 1u);
 }
 
-TEST_F(running_tools, a_program_that_keeps_coming_back_is_reported_and_the_removal_goes_on) {
+TEST_F(RunningTools, AProgramThatKeepsComingBackIsReportedAndTheRemovalGoesOn) {
     testing_support::scratch_folder folder("tvr_dependent_products_test");
     const std::string program = folder.place(STAND_IN_PROCESS_EXE, "Pellane2.exe");
     const std::string guardian = folder.place(STAND_IN_PROCESS_EXE, "guardian.exe");

@@ -31,10 +31,10 @@ void expect_passes(bool native_pass) {
 
 }  // namespace
 
-TEST(installer_database_stage, runs_only_the_32_bit_pass_on_later_systems) {
+TEST(InstallerDatabaseStage, RunsOnlyThe32BitPassOnLaterSystems) {
     expect_passes(false);
 }
 
-TEST(installer_database_stage, runs_the_native_pass_first_on_xp_64) {
+TEST(InstallerDatabaseStage, RunsTheNativePassFirstOnXp64) {
     expect_passes(true);
 }

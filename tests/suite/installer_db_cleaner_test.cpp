@@ -19,7 +19,7 @@ const std::wstring other_user_store = other_user + L"\\Software\\TvrTest";
 // below it is opened through the wrapper, which names no view: on 64-bit Windows
 // the machine's SOFTWARE records it reaches are the redirected ones, like the
 // key-file counters.
-class installer_db_cleaner_test : public ::testing::Test {
+class InstallerDbCleanerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         seed_root_store(HKEY_LOCAL_MACHINE, machine_store, L"S-1-5-18", view::bits32);
@@ -49,7 +49,7 @@ protected:
     }
 };
 
-TEST_F(installer_db_cleaner_test, removes_the_products_records_and_keeps_shared_ones) {
+TEST_F(InstallerDbCleanerTest, RemovesTheProductsRecordsAndKeepsSharedOnes) {
     suite::installer_db_cleaner::delete_enabled = true;
     log_capture log;
     run_pass();
@@ -99,7 +99,7 @@ TEST_F(installer_db_cleaner_test, removes_the_products_records_and_keeps_shared_
     EXPECT_EQ("", log.texts().back());
 }
 
-TEST_F(installer_db_cleaner_test, an_upgrade_code_under_two_user_stores_goes_from_each) {
+TEST_F(InstallerDbCleanerTest, AnUpgradeCodeUnderTwoUserStoresGoesFromEach) {
     seed_root_store(HKEY_CURRENT_USER, user_store, L"S-1-5-21-0-0-0-1000", view::bits32);
     seed_root_store(HKEY_USERS, other_user_store, other_user, view::bits32);
     // The second user's product is known only there: its product code must be
@@ -142,7 +142,7 @@ TEST_F(installer_db_cleaner_test, an_upgrade_code_under_two_user_stores_goes_fro
                            view::bits32));
 }
 
-TEST_F(installer_db_cleaner_test, with_deletion_off_nothing_changes) {
+TEST_F(InstallerDbCleanerTest, WithDeletionOffNothingChanges) {
     seed_root_store(HKEY_CURRENT_USER, user_store, L"S-1-5-21-0-0-0-1000", view::bits32);
     const std::wstring machine_before =
         snapshot(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TvrTest", view::bits32);
@@ -161,7 +161,7 @@ TEST_F(installer_db_cleaner_test, with_deletion_off_nothing_changes) {
     EXPECT_TRUE(section(log, "Key Files Removed").empty());
 }
 
-TEST_F(installer_db_cleaner_test, a_component_value_of_another_type_ends_that_stores_step) {
+TEST_F(InstallerDbCleanerTest, AComponentValueOfAnotherTypeEndsThatStoresStep) {
     // A removed product's value that is not a path: the store's component step
     // stops there, and the pass goes on to the key files.
     view_key odd(HKEY_LOCAL_MACHINE,

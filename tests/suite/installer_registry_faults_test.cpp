@@ -38,7 +38,7 @@ public:
     int refusals = 0;
 };
 
-class installer_registry_faults : public ::testing::Test {
+class InstallerRegistryFaults : public ::testing::Test {
 protected:
     void SetUp() override {
         seed_root_store(HKEY_LOCAL_MACHINE, machine_store, L"S-1-5-18", view::bits64);
@@ -60,7 +60,7 @@ protected:
     log_capture log_;
 };
 
-TEST_F(installer_registry_faults, a_subkey_that_stays_keeps_its_product_and_the_pass_goes_on) {
+TEST_F(InstallerRegistryFaults, ASubkeyThatStaysKeepsItsProductAndThePassGoesOn) {
     registry_.stays = L"SourceList";
 
     suite::installer_db_cleaner64 pass(upgrade_code);
@@ -72,7 +72,7 @@ TEST_F(installer_registry_faults, a_subkey_that_stays_keeps_its_product_and_the_
     EXPECT_EQ(-1, counter(own_file, view::bits32));
 }
 
-TEST_F(installer_registry_faults, a_component_that_will_not_open_is_left_and_the_next_goes) {
+TEST_F(InstallerRegistryFaults, AComponentThatWillNotOpenIsLeftAndTheNextGoes) {
     registry_.closed = packed(own_component);
 
     suite::installer_db_cleaner64 pass(upgrade_code);

@@ -97,7 +97,7 @@ lines lines_between(const testing_support::log_capture& log, const std::string& 
     return end == all.end() ? lines() : lines(begin, end + 1);
 }
 
-class pellane31x_remover_test : public ::testing::Test {
+class Pellane31xRemoverTest : public ::testing::Test {
 protected:
     void SetUp() override { clean_up(); }
     void TearDown() override { clean_up(); }
@@ -160,7 +160,7 @@ protected:
     testing_support::virtual_clock clock_;
 };
 
-TEST_F(pellane31x_remover_test, suite_alone_with_the_product_is_removed_and_counters_deleted) {
+TEST_F(Pellane31xRemoverTest, SuiteAloneWithTheProductIsRemovedAndCountersDeleted) {
     register_products({"PELLANE", "TVPRO"});
     seed_suite_files();
     seed_counters(2);
@@ -189,7 +189,7 @@ TEST_F(pellane31x_remover_test, suite_alone_with_the_product_is_removed_and_coun
     EXPECT_EQ(counters(), std::vector<long long>(6, -1));
 }
 
-TEST_F(pellane31x_remover_test, suite_used_by_a_pair_stays_and_the_pair_counts_once) {
+TEST_F(Pellane31xRemoverTest, SuiteUsedByAPairStaysAndThePairCountsOnce) {
     register_products({"PELLANE", "TVPRO", "NBPRO", "KLPRO"});
     seed_suite_files();
     seed_counters(4);
@@ -201,7 +201,7 @@ TEST_F(pellane31x_remover_test, suite_used_by_a_pair_stays_and_the_pair_counts_o
     EXPECT_EQ(counters(), std::vector<long long>(6, 1));
 }
 
-TEST_F(pellane31x_remover_test, one_of_the_pair_alone_counts_as_a_product) {
+TEST_F(Pellane31xRemoverTest, OneOfThePairAloneCountsAsAProduct) {
     register_products({"PELLANE", "TVPRO", "NBPRO"});
     seed_counters(3);
     {
@@ -229,7 +229,7 @@ TEST_F(pellane31x_remover_test, one_of_the_pair_alone_counts_as_a_product) {
 
 // A list without the suite's own entry: the one product left still uses the
 // suite, so the suite must not be removed under it.
-TEST_F(pellane31x_remover_test, suite_stays_for_one_other_product_without_its_own_entry) {
+TEST_F(Pellane31xRemoverTest, SuiteStaysForOneOtherProductWithoutItsOwnEntry) {
     register_products({"TVPRO", "NBPRO"});
     seed_suite_files();
     seed_counters(2);
@@ -242,7 +242,7 @@ TEST_F(pellane31x_remover_test, suite_stays_for_one_other_product_without_its_ow
     EXPECT_EQ(counters(), std::vector<long long>(6, 1));
 }
 
-TEST_F(pellane31x_remover_test, a_code_registered_twice_is_erased_once_per_call) {
+TEST_F(Pellane31xRemoverTest, ACodeRegisteredTwiceIsErasedOncePerCall) {
     register_products({"TVPRO", "PELLANE", "TVPRO", "tvpro"});
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
                                       L"CorvaneSuiteService.exe");
@@ -258,7 +258,7 @@ TEST_F(pellane31x_remover_test, a_code_registered_twice_is_erased_once_per_call)
     EXPECT_TRUE(contains_line(log, "PRODUCT TVPRO WAS NOT REGISTERED in Pellane 3.1.x"));
 }
 
-TEST_F(pellane31x_remover_test, missing_list_counts_nothing_and_lets_the_suite_go) {
+TEST_F(Pellane31xRemoverTest, MissingListCountsNothingAndLetsTheSuiteGo) {
     seed_suite_files();
     seed_counters(1);
     testing_support::log_capture log;
@@ -274,7 +274,7 @@ TEST_F(pellane31x_remover_test, missing_list_counts_nothing_and_lets_the_suite_g
     EXPECT_EQ(counters(), std::vector<long long>(6, -1));
 }
 
-TEST_F(pellane31x_remover_test, an_unreadable_list_counts_as_empty) {
+TEST_F(Pellane31xRemoverTest, AnUnreadableListCountsAsEmpty) {
     fs::create_directories(common_appdata() + L"Corvane\\Suite");
     fs::ofstream(fs::path(products_file())) << "not sealed";
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
@@ -284,7 +284,7 @@ TEST_F(pellane31x_remover_test, an_unreadable_list_counts_as_empty) {
     EXPECT_EQ(remover.get_product_name(L"TVPRO"), L"");
 }
 
-TEST_F(pellane31x_remover_test, email_comes_from_the_products_settings) {
+TEST_F(Pellane31xRemoverTest, EmailComesFromTheProductsSettings) {
     register_products({"PELLANE", "TVPRO"});
     write_settings(settings_of(L"TVPRO"), "jane", "example.org");
     write_settings(settings_of(L"PELLANE"), "other", "example.net");
@@ -300,7 +300,7 @@ TEST_F(pellane31x_remover_test, email_comes_from_the_products_settings) {
     EXPECT_EQ(remover.get_product_install_folder(L"TVPRO"), program_files() + L"Corvane\\TVPRO\\");
 }
 
-TEST_F(pellane31x_remover_test, email_is_empty_when_the_settings_hold_no_address) {
+TEST_F(Pellane31xRemoverTest, EmailIsEmptyWhenTheSettingsHoldNoAddress) {
     register_products({"TVPRO"});
     write_settings(settings_of(L"TVPRO"), "", "");
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
@@ -316,7 +316,7 @@ TEST_F(pellane31x_remover_test, email_is_empty_when_the_settings_hold_no_address
 
 // An unregistered code has no settings folder; the brand folder's own settings
 // belong to no product and must not be taken for its address.
-TEST_F(pellane31x_remover_test, email_of_an_unregistered_product_is_empty) {
+TEST_F(Pellane31xRemoverTest, EmailOfAnUnregisteredProductIsEmpty) {
     register_products({"PELLANE"});
     write_settings(common_appdata() + L"Corvane\\suite.cfg", "stray", "example.org");
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
@@ -326,10 +326,10 @@ TEST_F(pellane31x_remover_test, email_of_an_unregistered_product_is_empty) {
 
 // The suite's service program answers "/stop" and "/uninstall"; only a failed
 // answer makes the remover end the program by name or remove the service itself.
-class suite_service_answers : public pellane31x_remover_test {
+class SuiteServiceAnswers : public Pellane31xRemoverTest {
 protected:
     void SetUp() override {
-        pellane31x_remover_test::SetUp();
+        Pellane31xRemoverTest::SetUp();
         fs::create_directories("C:\\TVR Tests");
         fs::remove("C:\\TVR Tests\\suite_service_verbs.txt");
         const std::string program =
@@ -341,7 +341,7 @@ protected:
     }
     void TearDown() override {
         testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"Software\\TVR Tests", view::bits32);
-        pellane31x_remover_test::TearDown();
+        Pellane31xRemoverTest::TearDown();
     }
     static void answer(uint32_t stop, uint32_t uninstall) {
         view_key settings(HKEY_LOCAL_MACHINE, L"Software\\TVR Tests\\Suite Service", view::bits32);
@@ -357,7 +357,7 @@ protected:
     }
 };
 
-TEST_F(suite_service_answers, successful_answers_end_nothing_by_name) {
+TEST_F(SuiteServiceAnswers, SuccessfulAnswersEndNothingByName) {
     answer(0, 0);
     testing_support::log_capture log;
     remove_product();
@@ -367,7 +367,7 @@ TEST_F(suite_service_answers, successful_answers_end_nothing_by_name) {
         log, "The specified service (Suite Service) does not exist as an installed service."));
 }
 
-TEST_F(suite_service_answers, failed_answers_end_the_program_and_remove_the_service) {
+TEST_F(SuiteServiceAnswers, FailedAnswersEndTheProgramAndRemoveTheService) {
     answer(3, 4);
     testing_support::log_capture log;
     remove_product();

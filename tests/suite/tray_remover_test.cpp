@@ -55,7 +55,7 @@ size_t count_lines(const testing_support::log_capture& log, const std::string& t
     return static_cast<size_t>(std::count(lines.begin(), lines.end(), text));
 }
 
-class tray_remover_test : public ::testing::Test {
+class TrayRemoverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         clean_up();
@@ -91,7 +91,7 @@ protected:
     testing_support::virtual_clock clock_;
 };
 
-TEST_F(tray_remover_test, count_drops_the_trays_own_file_and_joins_the_pair) {
+TEST_F(TrayRemoverTest, CountDropsTheTraysOwnFileAndJoinsThePair) {
     EXPECT_EQ(suite::count_tray_products(configurations()), 0);  // no folder
     configure({L"pltray.xml"});
     EXPECT_EQ(suite::count_tray_products(configurations()), 0);
@@ -103,13 +103,13 @@ TEST_F(tray_remover_test, count_drops_the_trays_own_file_and_joins_the_pair) {
     EXPECT_EQ(suite::count_tray_products(configurations()), 2);
 }
 
-TEST_F(tray_remover_test, count_takes_names_as_written) {
+TEST_F(TrayRemoverTest, CountTakesNamesAsWritten) {
     configure({L"PLTRAY.XML", L"NBPRO.xml", L"klpro.xml"});
     // Only the exact spellings are the tray's file and the pair.
     EXPECT_EQ(suite::count_tray_products(configurations()), 3);
 }
 
-TEST_F(tray_remover_test, tray_used_by_the_pair_stays_with_its_counter_at_one) {
+TEST_F(TrayRemoverTest, TrayUsedByThePairStaysWithItsCounterAtOne) {
     configure({L"pltray.xml", L"nbpro.xml", L"klpro.xml", L"TVPRO.xml"});
     testing_support::log_capture log;
 
@@ -124,7 +124,7 @@ TEST_F(tray_remover_test, tray_used_by_the_pair_stays_with_its_counter_at_one) {
     EXPECT_EQ(counter(), 1);
 }
 
-TEST_F(tray_remover_test, tray_alone_with_the_product_is_removed) {
+TEST_F(TrayRemoverTest, TrayAloneWithTheProductIsRemoved) {
     configure({L"pltray.xml", L"TVPRO.xml"});
     testing_support::log_capture log;
 
@@ -146,7 +146,7 @@ TEST_F(tray_remover_test, tray_alone_with_the_product_is_removed) {
     EXPECT_TRUE(clock_.sleeps().empty());
 }
 
-TEST_F(tray_remover_test, a_missing_registry_key_still_lets_components_and_counters_run) {
+TEST_F(TrayRemoverTest, AMissingRegistryKeyStillLetsComponentsAndCountersRun) {
     testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"Software\\Corvane", view::bits32);
     testing_support::log_capture log;
 
@@ -169,10 +169,10 @@ public:
 };
 
 // The tray program runs and is asked to quit; it does, or refuses and is ended.
-class running_tray : public tray_remover_test {
+class RunningTray : public TrayRemoverTest {
 protected:
     void SetUp() override {
-        tray_remover_test::SetUp();
+        TrayRemoverTest::SetUp();
         configure({L"pltray.xml", L"TVPRO.xml"});
         touch(tray_folder() + L"ovhtml.dll");
         program_ = cleaning::get_program_files_folder() + "Corvane\\Tray\\CorvaneTray.exe";
@@ -190,7 +190,7 @@ protected:
         ::WaitForSingleObject(tray_.hProcess, 10000);
         ::CloseHandle(tray_.hProcess);
         testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"Software\\TVR Tests", view::bits32);
-        tray_remover_test::TearDown();
+        TrayRemoverTest::TearDown();
     }
 
     bool tray_ended() { return ::WaitForSingleObject(tray_.hProcess, 10000) == WAIT_OBJECT_0; }
@@ -200,7 +200,7 @@ protected:
     shortened_clock clock_;
 };
 
-TEST_F(running_tray, quits_on_request) {
+TEST_F(RunningTray, QuitsOnRequest) {
     testing_support::log_capture log;
     suite::tray_remover(L"Corvane", L"Tray", L"TVPRO", L"CorvaneTray.exe").run();
     EXPECT_TRUE(tray_ended());
@@ -210,7 +210,7 @@ TEST_F(running_tray, quits_on_request) {
     EXPECT_FALSE(fs::exists(tray_folder()));
 }
 
-TEST_F(running_tray, refusing_to_quit_is_ended_by_force) {
+TEST_F(RunningTray, RefusingToQuitIsEndedByForce) {
     view_key(HKEY_LOCAL_MACHINE, L"Software\\TVR Tests\\Tray", view::bits32)
         .set_number(L"RefuseQuit", 1);
     testing_support::log_capture log;

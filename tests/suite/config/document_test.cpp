@@ -33,11 +33,11 @@ products_impl two_products() {
     return products;
 }
 
-TEST(config_document, two_products_are_written_as_the_suite_writes_them) {
+TEST(ConfigDocument, TwoProductsAreWrittenAsTheSuiteWritesThem) {
     EXPECT_EQ(sample::two_products_document(), config::write_document(two_products(), "products"));
 }
 
-TEST(config_document, products_read_back_in_file_order) {
+TEST(ConfigDocument, ProductsReadBackInFileOrder) {
     auto products = read_text<products_impl>(sample::two_products_document());
     ASSERT_EQ(2u, products.m_products.size());
     EXPECT_EQ(L"PELLANE", products.m_products[0].m_product_id);
@@ -48,7 +48,7 @@ TEST(config_document, products_read_back_in_file_order) {
     EXPECT_EQ(L"C:\\Program Files\\Corvane\\Tarvello\\", products.m_products[1].m_product_path);
 }
 
-TEST(config_document, an_empty_list_has_no_items_and_reads_back_empty) {
+TEST(ConfigDocument, AnEmptyListHasNoItemsAndReadsBackEmpty) {
     std::string document = config::write_document(products_impl{}, "products");
     EXPECT_EQ(sample::empty_products_document(), document);
     products_impl products = two_products();
@@ -57,7 +57,7 @@ TEST(config_document, an_empty_list_has_no_items_and_reads_back_empty) {
     EXPECT_TRUE(products.m_products.empty());
 }
 
-TEST(config_document, reserved_and_upper_half_characters_take_one_byte_each) {
+TEST(ConfigDocument, ReservedAndUpperHalfCharactersTakeOneByteEach) {
     products_impl products;
     products.m_products.push_back({L"A<B>&'\"", std::wstring(L"Caf\u00e9 \u00ff\u0080", 7), L""});
     std::string document = config::write_document(products, "products");
@@ -72,20 +72,20 @@ TEST(config_document, reserved_and_upper_half_characters_take_one_byte_each) {
     EXPECT_EQ(products.m_products[0].m_product_name, back.m_products[0].m_product_name);
 }
 
-TEST(config_document, a_character_without_a_byte_is_refused_not_altered) {
+TEST(ConfigDocument, ACharacterWithoutAByteIsRefusedNotAltered) {
     products_impl products;
     products.m_products.push_back({L"TVPRO", L"Tarvello \u0141", L""});
     EXPECT_THROW(config::write_document(products, "products"), std::exception);
 }
 
-TEST(config_document, the_root_element_may_have_any_name) {
+TEST(ConfigDocument, TheRootElementMayHaveAnyName) {
     std::string document = sample::two_products_document();
     document.replace(document.find("<products "), 9, "<whatever");
     document.replace(document.find("</products>"), 11, "</whatever>");
     EXPECT_EQ(2u, read_text<products_impl>(document).m_products.size());
 }
 
-TEST(config_document, any_whitespace_may_stand_between_elements) {
+TEST(ConfigDocument, AnyWhitespaceMayStandBetweenElements) {
     std::string document = sample::two_products_document();
     std::string loose;
     for (char c : document) {
@@ -96,7 +96,7 @@ TEST(config_document, any_whitespace_may_stand_between_elements) {
     EXPECT_EQ(2u, read_text<products_impl>(loose).m_products.size());
 }
 
-TEST(config_document, a_malformed_body_fails_and_leaves_the_record_alone) {
+TEST(ConfigDocument, AMalformedBodyFailsAndLeavesTheRecordAlone) {
     std::string renamed = sample::two_products_document();
     renamed.replace(renamed.find("m_product_name>Tarvello</m_product_name"), 38,
                     "m_product_nome>Tarvello</m_product_nome");
@@ -120,7 +120,7 @@ TEST(config_document, a_malformed_body_fails_and_leaves_the_record_alone) {
 
 // The library makes room for every item before it reads one, so a damaged count
 // would cost gigabytes (or end the process) unless it is refused up front.
-TEST(config_document, a_count_the_document_cannot_hold_is_refused_before_any_item) {
+TEST(ConfigDocument, ACountTheDocumentCannotHoldIsRefusedBeforeAnyItem) {
     std::string products = sample::two_products_document();
     products.replace(products.find("<count>2</count>"), 16, "<count>40000000</count>");
     std::string urls = sample::suite_document(4);
@@ -140,7 +140,7 @@ TEST(config_document, a_count_the_document_cannot_hold_is_refused_before_any_ite
     EXPECT_THROW(read_text<products_impl>(short_of_items), std::exception);
 }
 
-TEST(config_document, the_header_is_checked_before_the_body) {
+TEST(ConfigDocument, TheHeaderIsCheckedBeforeTheBody) {
     std::string foreign = sample::two_products_document();
     foreign.replace(foreign.find("serialization::archive"), 22, "something::else");
     std::string longer = sample::two_products_document();
@@ -160,7 +160,7 @@ TEST(config_document, the_header_is_checked_before_the_body) {
     }
 }
 
-TEST(config_document, a_document_cut_after_the_record_still_reads) {
+TEST(ConfigDocument, ADocumentCutAfterTheRecordStillReads) {
     std::string document = sample::two_products_document();
     document.resize(document.find("</boost_serialization>"));
     {
@@ -172,7 +172,7 @@ TEST(config_document, a_document_cut_after_the_record_still_reads) {
     }  // and going away with the closing line missing is no failure either
 }
 
-TEST(config_document, suite_settings_round_trip_at_the_current_version) {
+TEST(ConfigDocument, SuiteSettingsRoundTripAtTheCurrentVersion) {
     const std::string document = sample::suite_document(4);
     suite_impl suite = read_text<suite_impl>(document);
     EXPECT_EQ(4u, suite.m_loaded_version);
@@ -194,7 +194,7 @@ TEST(config_document, suite_settings_round_trip_at_the_current_version) {
     EXPECT_EQ(document, config::write_document(suite, "suite"));
 }
 
-TEST(config_document, suite_settings_of_version_2_lack_the_two_later_fields) {
+TEST(ConfigDocument, SuiteSettingsOfVersion2LackTheTwoLaterFields) {
     suite_impl suite = read_text<suite_impl>(sample::suite_document(2));
     EXPECT_EQ(2u, suite.m_loaded_version);
     EXPECT_EQ(L"jane.doe", suite.m_user_name);
@@ -205,7 +205,7 @@ TEST(config_document, suite_settings_of_version_2_lack_the_two_later_fields) {
     EXPECT_EQ(8080, suite.m_proxy.m_proxy_port);
 }
 
-TEST(config_document, suite_settings_of_version_0_are_named_suite) {
+TEST(ConfigDocument, SuiteSettingsOfVersion0AreNamedSuite) {
     suite_impl suite = read_text<suite_impl>(sample::suite_document(0));
     EXPECT_EQ(0u, suite.m_loaded_version);
     EXPECT_EQ(L"Suite", suite.m_suite_name);
@@ -213,7 +213,7 @@ TEST(config_document, suite_settings_of_version_0_are_named_suite) {
     EXPECT_EQ(L"C:\\Corvane\\Launcher.exe", suite.m_suite_launcher_path);
 }
 
-TEST(config_document, suite_settings_newer_than_this_tool_are_refused) {
+TEST(ConfigDocument, SuiteSettingsNewerThanThisToolAreRefused) {
     std::string document = sample::suite_document(4);
     document.replace(document.find("version=\"4\""), 11, "version=\"5\"");
     std::istringstream text(document);

@@ -5,12 +5,12 @@
 using suite::pack_guid;
 using suite::unpack_guid;
 
-TEST(packed_guid, packs_the_products_upgrade_code) {
+TEST(PackedGuid, PacksTheProductsUpgradeCode) {
     EXPECT_EQ(L"4C19A0E5D2B738F4C961D2B8E4A7305F",
               pack_guid(L"{5E0A91C4-7B2D-4F83-9C16-2D8B4E7A03F5}"));
 }
 
-TEST(packed_guid, packing_ignores_case_braces_and_dashes) {
+TEST(PackedGuid, PackingIgnoresCaseBracesAndDashes) {
     EXPECT_EQ(pack_guid(L"{5E0A91C4-7B2D-4F83-9C16-2D8B4E7A03F5}"),
               pack_guid(L"5e0a91c47b2d4f839c162d8b4e7a03f5"));
     // Letters beyond F and other characters are not digits of a GUID.
@@ -18,7 +18,7 @@ TEST(packed_guid, packing_ignores_case_braces_and_dashes) {
               pack_guid(L" {5E0A91C4-7B2D-4F83-9C16-2D8B4E7A03F5} xyz"));
 }
 
-TEST(packed_guid, unpack_gives_the_braced_form_back) {
+TEST(PackedGuid, UnpackGivesTheBracedFormBack) {
     EXPECT_EQ(L"{5E0A91C4-7B2D-4F83-9C16-2D8B4E7A03F5}",
               unpack_guid(L"4C19A0E5D2B738F4C961D2B8E4A7305F"));
     const std::wstring guid = L"{00112233-4455-6677-8192-A3B4C5D6E7F8}";
@@ -26,7 +26,7 @@ TEST(packed_guid, unpack_gives_the_braced_form_back) {
     EXPECT_EQ(guid, unpack_guid(pack_guid(guid)));
 }
 
-TEST(packed_guid, short_texts_do_not_read_past_their_end) {
+TEST(PackedGuid, ShortTextsDoNotReadPastTheirEnd) {
     EXPECT_EQ(L"", pack_guid(L""));
     EXPECT_EQ(L"321", pack_guid(L"123"));
     EXPECT_EQ(L"{}", unpack_guid(L""));

@@ -55,7 +55,7 @@ TEST_F(ReportException, DescribesEachKindOfException) {
     EXPECT_EQ("Step 3: unknown exception caught", report(42));
 }
 
-TEST_F(ReportException, DescribesACom_errorByItsSystemText) {
+TEST_F(ReportException, DescribesAComErrorByItsSystemText) {
     std::wstring system_text = replay::log::system_message_w(0x80070005);
     ASSERT_FALSE(system_text.empty());
     EXPECT_EQ(std::wstring::npos, system_text.find_first_of(L"\r\n"));
