@@ -6,7 +6,7 @@
 
 #include <cwchar>
 
-#include "cleaning/wow64.h"
+#include "cleaning/environment/wow64.h"
 #include "suite/installer_db_cleaner.h"
 
 namespace {

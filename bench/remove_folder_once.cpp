@@ -2,7 +2,7 @@
 // it is timed the same way as the command processor's rmdir.
 #include <cstdio>
 
-#include "cleaning/file_removal.h"
+#include "cleaning/files/file_removal.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

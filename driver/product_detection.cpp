@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "cleaning/product_info.h"
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/registry/product_info.h"
 #include "driver/stages.h"
 #include "support/log/log.h"
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "cleaning/file_removal.h"
-#include "cleaning/install_folder.h"
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/files/file_removal.h"
+#include "cleaning/files/install_folder.h"
 
 namespace driver {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "cleaning/administrator_check.h"
-#include "cleaning/windows_version.h"
+#include "cleaning/environment/administrator_check.h"
+#include "cleaning/environment/windows_version.h"
 #include "driver/exit_codes.h"
 #include "driver/log_setup.h"
 #include "driver/stages.h"

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "cleaning/clock.h"
+#include "cleaning/environment/token_queries.h"
 #include "cleaning/message_box.h"
-#include "cleaning/token_queries.h"
 #include "driver/command_line.h"
 #include "driver/stage_sequence.h"
 

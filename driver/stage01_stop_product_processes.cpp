@@ -1,5 +1,5 @@
 #include "cleaning/clock.h"
-#include "cleaning/processes.h"
+#include "cleaning/processes/processes.h"
 #include "driver/run_command_capture.h"
 #include "driver/stages.h"
 #include "support/log/log.h"

@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include "cleaning/external_commands.h"
-#include "cleaning/services.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/wow64.h"
+#include "cleaning/processes/external_commands.h"
+#include "cleaning/services/services.h"
 #include "driver/stages.h"
 #include "suite/dependent_products_cleaner.h"
 #include "support/log/log.h"

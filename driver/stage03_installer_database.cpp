@@ -1,5 +1,5 @@
-#include "cleaning/windows_version.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/windows_version.h"
+#include "cleaning/environment/wow64.h"
 #include "driver/stages.h"
 #include "suite/installer_db_cleaner.h"
 #include "suite/installer_db_cleaner64.h"

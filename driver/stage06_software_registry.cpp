@@ -1,4 +1,4 @@
-#include "cleaning/registry_removal.h"
+#include "cleaning/registry/registry_removal.h"
 #include "driver/stages.h"
 
 namespace driver {

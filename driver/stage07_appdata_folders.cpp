@@ -1,6 +1,6 @@
-#include "cleaning/file_removal.h"
-#include "cleaning/guid_folders.h"
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/files/file_removal.h"
+#include "cleaning/files/guid_folders.h"
 #include "driver/stages.h"
 
 namespace driver {

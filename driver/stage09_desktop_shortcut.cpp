@@ -1,4 +1,4 @@
-#include "cleaning/shortcuts.h"
+#include "cleaning/files/shortcuts.h"
 #include "driver/stages.h"
 
 namespace driver {

@@ -1,4 +1,4 @@
-#include "cleaning/profile_folders.h"
+#include "cleaning/files/profile_folders.h"
 #include "driver/stages.h"
 #include "support/log/log.h"
 

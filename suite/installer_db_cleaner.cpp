@@ -1,7 +1,7 @@
 #include "suite/installer_db_cleaner.h"
 
-#include "cleaning/open_raw_key.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/wow64.h"
+#include "cleaning/registry/open_raw_key.h"
 #include "suite/installer_key_files.h"
 #include "suite/installer_log_sections.h"
 #include "suite/portable/packed_guid.h"

@@ -1,7 +1,7 @@
 #include "suite/installer_db_cleaner64.h"
 
-#include "cleaning/open_raw_key.h"
-#include "cleaning/reg_delete_key_ex.h"
+#include "cleaning/registry/open_raw_key.h"
+#include "cleaning/registry/reg_delete_key_ex.h"
 #include "suite/installer_key_files.h"
 #include "suite/installer_log_sections.h"
 #include "suite/portable/packed_guid.h"

@@ -7,14 +7,14 @@
 
 #include <boost/filesystem/operations.hpp>
 
-#include "cleaning/external_commands.h"
-#include "cleaning/file_removal.h"
-#include "cleaning/installer_components.h"
-#include "cleaning/processes.h"
-#include "cleaning/registry_removal.h"
-#include "cleaning/services.h"
-#include "cleaning/shared_dll_counters.h"
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/files/file_removal.h"
+#include "cleaning/processes/external_commands.h"
+#include "cleaning/processes/processes.h"
+#include "cleaning/registry/installer_components.h"
+#include "cleaning/registry/registry_removal.h"
+#include "cleaning/registry/shared_dll_counters.h"
+#include "cleaning/services/services.h"
 #include "suite/config_storage.h"
 #include "suite/wide_paths.h"
 #include "support/handles/windows_handles.h"

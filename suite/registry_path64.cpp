@@ -1,7 +1,7 @@
 #include "suite/registry_path64.h"
 
-#include "cleaning/open_raw_key.h"
-#include "cleaning/reg_delete_key_ex.h"
+#include "cleaning/registry/open_raw_key.h"
+#include "cleaning/registry/reg_delete_key_ex.h"
 #include "support/log/log.h"
 
 namespace suite {

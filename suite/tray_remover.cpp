@@ -7,12 +7,12 @@
 #include <boost/filesystem/operations.hpp>
 
 #include "cleaning/clock.h"
-#include "cleaning/file_removal.h"
-#include "cleaning/installer_components.h"
-#include "cleaning/processes.h"
-#include "cleaning/profile_folders.h"
-#include "cleaning/shared_dll_counters.h"
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/files/file_removal.h"
+#include "cleaning/files/profile_folders.h"
+#include "cleaning/processes/processes.h"
+#include "cleaning/registry/installer_components.h"
+#include "cleaning/registry/shared_dll_counters.h"
 #include "suite/tray_products.h"
 #include "suite/wide_paths.h"
 #include "support/log/log.h"

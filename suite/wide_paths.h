@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cleaning/ansi_path.h"
+#include "cleaning/files/ansi_path.h"
 #include "support/text/unicode.h"
 
 // The suite removers build wide paths from the narrow special folders and hand

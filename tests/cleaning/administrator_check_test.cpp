@@ -1,4 +1,4 @@
-#include "cleaning/administrator_check.h"
+#include "cleaning/environment/administrator_check.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "cleaning/token_queries.h"
+#include "cleaning/environment/token_queries.h"
 #include "tests/common/log_capture.h"
 
 namespace {

@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "cleaning/root_key_name.h"
-#include "cleaning/special_folders.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/environment/wow64.h"
+#include "cleaning/registry/root_key_name.h"
 #include "support/errors/exception.h"
-#include "tests/common/started_process.h"
 #include "tests/cleaning/wine_folders.h"
+#include "tests/common/started_process.h"
 
 namespace {
 

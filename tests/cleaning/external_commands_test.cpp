@@ -1,4 +1,4 @@
-#include "cleaning/external_commands.h"
+#include "cleaning/processes/external_commands.h"
 
 #include <windows.h>
 
@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cleaning/file_removal.h"
-#include "cleaning/program_wait.h"
+#include "cleaning/files/file_removal.h"
+#include "cleaning/processes/program_wait.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/test_programs.h"
 

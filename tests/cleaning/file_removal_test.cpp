@@ -1,8 +1,8 @@
-#include "cleaning/file_removal.h"
+#include "cleaning/files/file_removal.h"
 
 #include <gtest/gtest.h>
 
-#include "cleaning/tree_removal.h"
+#include "cleaning/files/tree_removal.h"
 #include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/virtual_clock.h"

@@ -1,12 +1,12 @@
-#include "cleaning/install_folder.h"
+#include "cleaning/files/install_folder.h"
 
 #include <gtest/gtest.h>
 
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
+#include "support/registry/key.h"
 #include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/virtual_clock.h"
-#include "support/registry/key.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cleaning/processes.h"
+#include "cleaning/processes/processes.h"
 
 #include <windows.h>
 
@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "cleaning/name_match.h"
-#include "cleaning/privilege_guard.h"
-#include "cleaning/windows_version.h"
+#include "cleaning/environment/privilege_guard.h"
+#include "cleaning/environment/windows_version.h"
+#include "cleaning/processes/name_match.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/started_process.h"
 #include "tests/common/test_programs.h"

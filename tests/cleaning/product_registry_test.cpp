@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cleaning/product_cleaner.h"
-#include "cleaning/product_info.h"
-#include "cleaning/registry_removal.h"
+#include "cleaning/registry/product_info.h"
+#include "cleaning/registry/registry_removal.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
 

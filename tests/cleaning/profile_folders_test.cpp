@@ -1,11 +1,11 @@
-#include "cleaning/profile_folders.h"
+#include "cleaning/files/profile_folders.h"
 
 #include <gtest/gtest.h>
 
 #include <boost/filesystem/exception.hpp>
 
-#include "cleaning/guid_folders.h"
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/files/guid_folders.h"
 #include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"
 

@@ -1,4 +1,4 @@
-#include "cleaning/services.h"
+#include "cleaning/services/services.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "cleaning/shortcuts.h"
+#include "cleaning/files/shortcuts.h"
 
 #include <gtest/gtest.h>
 

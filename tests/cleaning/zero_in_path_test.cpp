@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "cleaning/file_removal.h"
-#include "cleaning/tree_removal.h"
+#include "cleaning/files/file_removal.h"
+#include "cleaning/files/tree_removal.h"
 #include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaning/wow64.h"
+#include "cleaning/environment/wow64.h"
 
 // Sets up and inspects machine keys in a chosen registry view with the plain
 // system calls, independently of the code under test. On 32-bit Windows both

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
 #include "support/registry/key.h"
 #include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"

@@ -11,8 +11,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "cleaning/special_folders.h"
-#include "cleaning/windows_version.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/environment/windows_version.h"
 #include "driver/exit_codes.h"
 #include "driver/stages.h"
 #include "support/errors/exception.h"

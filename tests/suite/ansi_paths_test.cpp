@@ -6,7 +6,7 @@
 
 #include <boost/filesystem.hpp>
 
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
 #include "suite/pellane31x_remover.h"
 #include "suite/tray_remover.h"
 #include "tests/common/registry_views.h"

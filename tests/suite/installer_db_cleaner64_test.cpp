@@ -4,8 +4,8 @@
 
 #include <chrono>
 
-#include "cleaning/windows_version.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/windows_version.h"
+#include "cleaning/environment/wow64.h"
 #include "tests/suite/installer_records.h"
 
 using namespace testing_support;

@@ -2,8 +2,8 @@
 // product can be said to own all of it: both Installer passes must leave it.
 #include <gtest/gtest.h>
 
-#include "cleaning/windows_version.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/windows_version.h"
+#include "cleaning/environment/wow64.h"
 #include "suite/installer_db_cleaner.h"
 #include "suite/installer_db_cleaner64.h"
 #include "tests/suite/installer_records.h"

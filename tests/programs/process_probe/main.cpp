@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cleaning/processes.h"
+#include "cleaning/processes/processes.h"
 #include "support/log/log.h"
 
 namespace {

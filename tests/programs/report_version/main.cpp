@@ -3,8 +3,8 @@
 // tests set the version for this program's name and read its answers back.
 #include <cstdio>
 
-#include "cleaning/windows_version.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/windows_version.h"
+#include "cleaning/environment/wow64.h"
 
 int main() {
     std::printf("os_name=%s\n", cleaning::get_os_name().c_str());

@@ -1,13 +1,13 @@
-#include "cleaning/install_folder.h"
+#include "cleaning/files/install_folder.h"
 
 #include <windows.h>
 
 #include <boost/filesystem/operations.hpp>
 
-#include "cleaning/ansi_path.h"
-#include "cleaning/directory_removal.h"
-#include "cleaning/special_folders.h"
-#include "cleaning/tree_removal.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/files/ansi_path.h"
+#include "cleaning/files/directory_removal.h"
+#include "cleaning/files/tree_removal.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
 

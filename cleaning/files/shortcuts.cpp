@@ -1,12 +1,12 @@
-#include "cleaning/shortcuts.h"
+#include "cleaning/files/shortcuts.h"
 
 #include <windows.h>
 
 #include <boost/filesystem/operations.hpp>
 
-#include "cleaning/ansi_path.h"
-#include "cleaning/file_removal.h"
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/files/ansi_path.h"
+#include "cleaning/files/file_removal.h"
 #include "support/handles/windows_handles.h"
 
 namespace cleaning {

@@ -1,8 +1,8 @@
-#include "cleaning/name_match.h"
-#include "cleaning/privilege_guard.h"
-#include "cleaning/process_snapshot.h"
-#include "cleaning/processes.h"
-#include "cleaning/windows_version.h"
+#include "cleaning/environment/privilege_guard.h"
+#include "cleaning/environment/windows_version.h"
+#include "cleaning/processes/name_match.h"
+#include "cleaning/processes/process_snapshot.h"
+#include "cleaning/processes/processes.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 

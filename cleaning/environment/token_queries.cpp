@@ -1,4 +1,4 @@
-#include "cleaning/token_queries.h"
+#include "cleaning/environment/token_queries.h"
 
 namespace cleaning {
 

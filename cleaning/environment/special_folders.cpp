@@ -1,4 +1,4 @@
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
 
 #include <windows.h>
 #include <shlobj.h>

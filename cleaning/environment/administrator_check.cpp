@@ -1,10 +1,10 @@
-#include "cleaning/administrator_check.h"
+#include "cleaning/environment/administrator_check.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "cleaning/token_queries.h"
+#include "cleaning/environment/token_queries.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 

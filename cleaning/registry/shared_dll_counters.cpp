@@ -1,9 +1,9 @@
-#include "cleaning/shared_dll_counters.h"
+#include "cleaning/registry/shared_dll_counters.h"
 
 #include <set>
 
-#include "cleaning/open_raw_key.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/wow64.h"
+#include "cleaning/registry/open_raw_key.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
 #include "support/text/ascii.h"

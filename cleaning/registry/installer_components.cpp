@@ -1,10 +1,10 @@
-#include "cleaning/installer_components.h"
+#include "cleaning/registry/installer_components.h"
 
 #include <vector>
 
-#include "cleaning/open_raw_key.h"
-#include "cleaning/reg_delete_key_ex.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/wow64.h"
+#include "cleaning/registry/open_raw_key.h"
+#include "cleaning/registry/reg_delete_key_ex.h"
 #include "support/log/log.h"
 #include "support/text/ascii.h"
 

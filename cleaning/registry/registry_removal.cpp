@@ -1,7 +1,7 @@
-#include "cleaning/registry_removal.h"
+#include "cleaning/registry/registry_removal.h"
 
-#include "cleaning/root_key_name.h"
-#include "cleaning/uninstall_key.h"
+#include "cleaning/registry/root_key_name.h"
+#include "cleaning/registry/uninstall_key.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
 

@@ -1,4 +1,4 @@
-#include "cleaning/directory_removal.h"
+#include "cleaning/files/directory_removal.h"
 
 #include <windows.h>
 

@@ -1,13 +1,13 @@
-#include "cleaning/file_removal.h"
+#include "cleaning/files/file_removal.h"
 
 #include <windows.h>
 
 #include <boost/filesystem/operations.hpp>
 #include <exception>
 
-#include "cleaning/ansi_path.h"
-#include "cleaning/directory_removal.h"
-#include "cleaning/tree_removal.h"
+#include "cleaning/files/ansi_path.h"
+#include "cleaning/files/directory_removal.h"
+#include "cleaning/files/tree_removal.h"
 #include "support/log/log.h"
 
 namespace cleaning {

@@ -1,4 +1,4 @@
-#include "cleaning/reg_delete_key_ex.h"
+#include "cleaning/registry/reg_delete_key_ex.h"
 
 #include "support/handles/windows_handles.h"
 

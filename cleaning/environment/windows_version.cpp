@@ -1,4 +1,4 @@
-#include "cleaning/windows_version.h"
+#include "cleaning/environment/windows_version.h"
 
 #include <windows.h>
 

@@ -1,12 +1,12 @@
-#include "cleaning/profile_folders.h"
+#include "cleaning/files/profile_folders.h"
 
 #include <windows.h>
 
 #include <boost/filesystem/operations.hpp>
 
-#include "cleaning/ansi_path.h"
-#include "cleaning/special_folders.h"
-#include "cleaning/tree_removal.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/files/ansi_path.h"
+#include "cleaning/files/tree_removal.h"
 #include "support/log/log.h"
 #include "support/text/ascii.h"
 

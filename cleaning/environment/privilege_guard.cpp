@@ -1,4 +1,4 @@
-#include "cleaning/privilege_guard.h"
+#include "cleaning/environment/privilege_guard.h"
 
 namespace cleaning {
 

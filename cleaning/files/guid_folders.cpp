@@ -1,12 +1,12 @@
-#include "cleaning/guid_folders.h"
+#include "cleaning/files/guid_folders.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "cleaning/ansi_path.h"
-#include "cleaning/file_removal.h"
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/files/ansi_path.h"
+#include "cleaning/files/file_removal.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 

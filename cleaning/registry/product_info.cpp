@@ -1,7 +1,7 @@
-#include "cleaning/product_info.h"
+#include "cleaning/registry/product_info.h"
 
 #include "cleaning/portable/product_version.h"
-#include "cleaning/uninstall_key.h"
+#include "cleaning/registry/uninstall_key.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
 #include "support/text/ascii.h"

@@ -1,4 +1,4 @@
-#include "cleaning/program_wait.h"
+#include "cleaning/processes/program_wait.h"
 
 namespace cleaning {
 

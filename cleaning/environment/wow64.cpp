@@ -1,4 +1,4 @@
-#include "cleaning/wow64.h"
+#include "cleaning/environment/wow64.h"
 
 #include <windows.h>
 

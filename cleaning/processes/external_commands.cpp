@@ -1,8 +1,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "cleaning/external_commands.h"
-#include "cleaning/program_wait.h"
+#include "cleaning/processes/external_commands.h"
+#include "cleaning/processes/program_wait.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 

@@ -1,7 +1,7 @@
-#include "cleaning/service_images.h"
+#include "cleaning/services/service_images.h"
 
-#include "cleaning/name_match.h"
-#include "cleaning/services.h"
+#include "cleaning/processes/name_match.h"
+#include "cleaning/services/services.h"
 #include "support/log/log.h"
 #include "support/text/unicode.h"
 

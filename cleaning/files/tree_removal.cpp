@@ -1,4 +1,4 @@
-#include "cleaning/tree_removal.h"
+#include "cleaning/files/tree_removal.h"
 
 #include <windows.h>
 #include <winioctl.h>
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "cleaning/directory_removal.h"
+#include "cleaning/files/directory_removal.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 #include "support/text/ascii.h"

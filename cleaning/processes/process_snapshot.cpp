@@ -1,4 +1,4 @@
-#include "cleaning/process_snapshot.h"
+#include "cleaning/processes/process_snapshot.h"
 
 namespace cleaning {
 

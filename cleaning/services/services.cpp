@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "cleaning/clock.h"
-#include "cleaning/processes.h"
-#include "cleaning/services.h"
+#include "cleaning/processes/processes.h"
+#include "cleaning/services/services.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 

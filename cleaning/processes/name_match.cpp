@@ -1,4 +1,4 @@
-#include "cleaning/name_match.h"
+#include "cleaning/processes/name_match.h"
 
 #include "support/text/ascii.h"
 

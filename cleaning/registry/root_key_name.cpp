@@ -1,4 +1,4 @@
-#include "cleaning/root_key_name.h"
+#include "cleaning/registry/root_key_name.h"
 
 namespace cleaning {
 
