@@ -14,8 +14,8 @@
 #include "driver/removal_run.h"
 #include "driver/stages.h"
 #include "support/log/log.h"
-#include "tests/cleaning/scripted_message_boxes.h"
-#include "tests/cleaning/virtual_clock.h"
+#include "tests/common/scripted_message_boxes.h"
+#include "tests/common/virtual_clock.h"
 #include "tests/driver/log_file.h"
 
 namespace {

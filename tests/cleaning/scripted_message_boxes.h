@@ -1,2 +1,0 @@
-#pragma once
-#include "tests/common/scripted_message_boxes.h"

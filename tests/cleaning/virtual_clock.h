@@ -1,2 +1,0 @@
-#pragma once
-#include "tests/common/virtual_clock.h"
