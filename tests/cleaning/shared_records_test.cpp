@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cleaning/installer_components.h"
-#include "cleaning/shared_dll_counters.h"
+#include "cleaning/registry/installer_components.h"
+#include "cleaning/registry/shared_dll_counters.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
 #include "tests/common/text.h"

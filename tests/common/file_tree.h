@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaning/tree_removal.h"
+#include "cleaning/files/tree_removal.h"
 #include "support/text/unicode.h"
 
 // Small file trees for the file-system tests: a scratch folder that is removed

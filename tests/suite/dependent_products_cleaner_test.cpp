@@ -9,18 +9,18 @@
 
 #include <boost/filesystem.hpp>
 
-#include "cleaning/processes.h"
-#include "cleaning/services.h"
-#include "cleaning/special_folders.h"
-#include "cleaning/wow64.h"
+#include "cleaning/environment/special_folders.h"
+#include "cleaning/environment/wow64.h"
+#include "cleaning/processes/processes.h"
+#include "cleaning/services/services.h"
 #include "tests/common/installed_service.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/polling_clock.h"
 #include "tests/common/registry_views.h"
 #include "tests/common/started_process.h"
 #include "tests/common/test_programs.h"
-#include "tests/common/virtual_clock.h"
 #include "tests/common/text.h"
+#include "tests/common/virtual_clock.h"
 
 // The dependent-products cleaner against a prefix seeded with the newer suite
 // tools: their registry list, folders, key and shared-DLL counter.

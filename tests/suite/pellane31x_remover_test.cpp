@@ -11,12 +11,12 @@
 
 #include <boost/filesystem.hpp>
 
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
 #include "tests/common/test_programs.h"
-#include "tests/common/virtual_clock.h"
 #include "tests/common/text.h"
+#include "tests/common/virtual_clock.h"
 #include "tests/suite/config/sample_documents.h"
 #include "tests/suite/sealed_files.h"
 

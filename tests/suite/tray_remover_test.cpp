@@ -9,13 +9,13 @@
 
 #include <boost/filesystem.hpp>
 
-#include "cleaning/special_folders.h"
+#include "cleaning/environment/special_folders.h"
 #include "suite/tray_products.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
 #include "tests/common/test_programs.h"
-#include "tests/common/virtual_clock.h"
 #include "tests/common/text.h"
+#include "tests/common/virtual_clock.h"
 
 // The tray remover against a prefix seeded with the tray: its configurations
 // folder, install folder, registry key, Run value and shared-DLL counter.

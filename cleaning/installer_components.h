@@ -1,2 +1,0 @@
-#pragma once
-#include "cleaning/registry/installer_components.h"

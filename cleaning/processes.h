@@ -1,2 +1,0 @@
-#pragma once
-#include "cleaning/processes/processes.h"

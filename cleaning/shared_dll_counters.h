@@ -1,2 +1,0 @@
-#pragma once
-#include "cleaning/registry/shared_dll_counters.h"

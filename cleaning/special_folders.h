@@ -1,2 +1,0 @@
-#pragma once
-#include "cleaning/environment/special_folders.h"

@@ -1,2 +1,0 @@
-#pragma once
-#include "cleaning/files/tree_removal.h"
