@@ -15,7 +15,7 @@
 #include "cleaning/registry/registry_removal.h"
 #include "cleaning/registry/shared_dll_counters.h"
 #include "cleaning/services/services.h"
-#include "suite/config_storage.h"
+#include "suite/config/config_storage.h"
 #include "suite/wide_paths.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "suite/config_storage.h"
+#include "suite/config/config_storage.h"
 #include "tests/common/child_process.h"
 
 namespace {

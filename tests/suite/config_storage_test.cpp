@@ -1,4 +1,4 @@
-#include "suite/config_storage.h"
+#include "suite/config/config_storage.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "suite/crypt_stream.h"
+#include "suite/config/crypt_stream.h"
 
 #include <gtest/gtest.h>
 

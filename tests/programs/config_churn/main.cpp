@@ -20,7 +20,7 @@
 #include <cstdio>
 #include <string>
 
-#include "suite/config_storage.h"
+#include "suite/config/config_storage.h"
 #include "support/text/unicode.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "suite/crypt_stream.h"
+#include "suite/config/crypt_stream.h"
 
 #include <windows.h>
 // windows.h first: wincrypt.h relies on its types.

@@ -1,4 +1,4 @@
-#include "suite/config_files.h"
+#include "suite/config/config_files.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
-#include "suite/config_storage.h"
+#include "suite/config/config_storage.h"
 
 #include <sstream>
 
+#include "suite/config/config_files.h"
+#include "suite/config/crypt_stream.h"
 #include "suite/config/document.h"
-#include "suite/config_files.h"
-#include "suite/crypt_stream.h"
 #include "support/errors/exception.h"
 #include "support/log/log.h"
 #include "support/text/format.h"
