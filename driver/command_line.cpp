@@ -1,19 +1,13 @@
 #include "driver/command_line.h"
 
+#include "support/text/ascii.h"
+
 namespace driver {
 
 namespace {
 
 bool is_blank(wchar_t c) {
     return c == L' ' || c == L'\t';
-}
-
-std::wstring ascii_lower(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return text;
 }
 
 // The program's name is taken whole up to the next quote or blank, without escapes.
@@ -80,10 +74,10 @@ command_line parse_arguments(const std::vector<std::wstring>& arguments) {
     for (const std::wstring& argument : arguments) {
         const bool is_switch = !argument.empty() && (argument[0] == L'/' || argument[0] == L'-');
         const std::size_t colon = argument.find(L':');
-        const std::wstring name =
-            is_switch
-                ? ascii_lower(argument.substr(1, colon == std::wstring::npos ? colon : colon - 1))
-                : std::wstring();
+        const std::wstring name = is_switch
+                                      ? replay::text::fold_ascii_case(argument.substr(
+                                            1, colon == std::wstring::npos ? colon : colon - 1))
+                                      : std::wstring();
         const bool has_value = colon != std::wstring::npos;
         std::wstring value = has_value ? argument.substr(colon + 1) : std::wstring();
         // /log:"C:\Logs\" reaches us as C:\Logs" (the backslash escaped the quote);
