@@ -13,7 +13,7 @@ using testing_support::contains;
 using testing_support::exists;
 using testing_support::write_file;
 
-class file_removal : public ::testing::Test {
+class FileRemoval : public ::testing::Test {
 protected:
     testing_support::scratch_folder scratch{"C:\\", "tvr-file-removal"};
     testing_support::log_capture log;
@@ -28,7 +28,7 @@ protected:
     }
 };
 
-TEST_F(file_removal, file_is_deleted_or_the_failure_names_the_system_error) {
+TEST_F(FileRemoval, FileIsDeletedOrTheFailureNamesTheSystemError) {
     write_file(path("one.txt"));
     EXPECT_TRUE(cleaning::remove_file(path("one.txt")));
     EXPECT_FALSE(exists(path("one.txt")));
@@ -38,7 +38,7 @@ TEST_F(file_removal, file_is_deleted_or_the_failure_names_the_system_error) {
                                         "FAILED TO remove '" + path("one.txt") + "'; error 2 !"}));
 }
 
-TEST_F(file_removal, whole_tree_goes_and_a_missing_one_is_only_logged) {
+TEST_F(FileRemoval, WholeTreeGoesAndAMissingOneIsOnlyLogged) {
     tree(path("tree"));
     ::SetFileAttributesA(path("tree\\sub\\b.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_TRUE(cleaning::remove_folder(path("tree")));
@@ -49,7 +49,7 @@ TEST_F(file_removal, whole_tree_goes_and_a_missing_one_is_only_logged) {
                                "Folder to remove '" + path("tree") + "' does NOT EXIST !"}));
 }
 
-TEST_F(file_removal, locked_file_keeps_its_folders_but_everything_else_goes) {
+TEST_F(FileRemoval, LockedFileKeepsItsFoldersButEverythingElseGoes) {
     tree(path("tree"));
     testing_support::held_entry locked(path("tree\\sub\\b.txt"));
     ASSERT_TRUE(locked.holds());
@@ -96,7 +96,7 @@ uint32_t total(const std::vector<uint32_t>& sleeps) {
     return sum;
 }
 
-TEST_F(file_removal, folder_held_open_for_a_moment_goes_once_released) {
+TEST_F(FileRemoval, FolderHeldOpenForAMomentGoesOnceReleased) {
     tree(path("tree"));
     testing_support::make_folders(path("empty"));
     {
@@ -119,7 +119,7 @@ TEST_F(file_removal, folder_held_open_for_a_moment_goes_once_released) {
                                         "Removed empty folder '" + path("empty") + "' !"}));
 }
 
-TEST_F(file_removal, folder_held_open_for_good_fails_after_a_bounded_wait) {
+TEST_F(FileRemoval, FolderHeldOpenForGoodFailsAfterABoundedWait) {
     tree(path("tree"));
     testing_support::held_entry hold(path("tree"));
     testing_support::virtual_clock clock;
@@ -137,13 +137,13 @@ TEST_F(file_removal, folder_held_open_for_good_fails_after_a_bounded_wait) {
               "Failed to remove empty folder '" + path("tree") + "', GetLastError()=32 !");
 }
 
-TEST_F(file_removal, tree_count_includes_every_entry_and_the_root) {
+TEST_F(FileRemoval, TreeCountIncludesEveryEntryAndTheRoot) {
     tree(path("tree"));
     EXPECT_EQ(cleaning::remove_tree(replay::unicode::to_wide(path("tree"), 0)), 7u);
     EXPECT_EQ(cleaning::remove_tree(replay::unicode::to_wide(path("tree"), 0)), 0u);
 }
 
-TEST_F(file_removal, empty_folder_goes_and_a_folder_with_a_file_stays) {
+TEST_F(FileRemoval, EmptyFolderGoesAndAFolderWithAFileStays) {
     testing_support::make_folders(path("empty"));
     testing_support::make_folders(path("full"));
     write_file(path("full\\one.txt"));
@@ -164,7 +164,7 @@ TEST_F(file_removal, empty_folder_goes_and_a_folder_with_a_file_stays) {
 // Links: Wine 8 creates none of its own (CreateSymbolicLinkW and "mklink /d"
 // report success and create nothing, "mklink /j" fails), so the links a removal
 // can meet under Wine are Unix symbolic links inside the prefix.
-class links : public file_removal {
+class Links : public FileRemoval {
 protected:
     testing_support::scratch_folder outside{"C:\\", "tvr-link-targets"};
 
@@ -186,7 +186,7 @@ protected:
     }
 };
 
-TEST_F(links, folder_tree_never_reaches_through_a_link) {
+TEST_F(Links, FolderTreeNeverReachesThroughALink) {
     tree(path("tree"));
     link(outside / "full", path("tree\\to_full"));
     link(outside / "empty", path("tree\\sub\\to_empty"));
@@ -205,13 +205,13 @@ TEST_F(links, folder_tree_never_reaches_through_a_link) {
                                           "removing what it points to; left in place !"));
 }
 
-TEST_F(links, folder_that_is_itself_a_link_is_left_alone) {
+TEST_F(Links, FolderThatIsItselfALinkIsLeftAlone) {
     link(outside / "full", path("to_full"));
     EXPECT_FALSE(cleaning::remove_folder(path("to_full")));
     expect_targets_untouched();
 }
 
-TEST_F(links, file_and_empty_folder_links_keep_their_targets) {
+TEST_F(Links, FileAndEmptyFolderLinksKeepTheirTargets) {
     link(outside / "file.txt", path("to_file.txt"));
     link(outside / "empty", path("to_empty"));
 

@@ -24,7 +24,7 @@ bool listed(const std::string& folder) {
 }
 
 // A brand folder right below Program Files, as the Installer leaves it behind.
-class install_folder : public ::testing::Test {
+class InstallFolder : public ::testing::Test {
 protected:
     const std::string program_files = cleaning::get_program_files_folder();
     const std::string brand = program_files + "TvrBrand-" + std::to_string(::GetCurrentProcessId());
@@ -44,7 +44,7 @@ protected:
     }
 };
 
-TEST_F(install_folder, empty_listed_brand_folder_goes_and_the_walk_stops_at_program_files) {
+TEST_F(InstallFolder, EmptyListedBrandFolderGoesAndTheWalkStopsAtProgramFiles) {
     testing_support::make_folders(brand);
     list(brand + "\\");
 
@@ -72,7 +72,7 @@ private:
     testing_support::held_entry& hold_;
 };
 
-TEST_F(install_folder, listed_folder_held_open_for_a_moment_goes_once_released) {
+TEST_F(InstallFolder, ListedFolderHeldOpenForAMomentGoesOnceReleased) {
     testing_support::make_folders(brand);
     list(brand + "\\");
     testing_support::held_entry hold(brand);
@@ -86,7 +86,7 @@ TEST_F(install_folder, listed_folder_held_open_for_a_moment_goes_once_released) 
     EXPECT_EQ(clock.sleeps().size(), 2u);
 }
 
-TEST_F(install_folder, empty_brand_folder_that_is_not_listed_stays) {
+TEST_F(InstallFolder, EmptyBrandFolderThatIsNotListedStays) {
     testing_support::make_folders(brand);
 
     cleaning::remove_install_folder(brand);
@@ -96,7 +96,7 @@ TEST_F(install_folder, empty_brand_folder_that_is_not_listed_stays) {
                                                      "' (not found, nonempty, or locked)."}));
 }
 
-TEST_F(install_folder, walk_climbs_through_empty_parents_and_stops_at_a_nonempty_one) {
+TEST_F(InstallFolder, WalkClimbsThroughEmptyParentsAndStopsAtANonemptyOne) {
     testing_support::make_folders(brand + "\\Product");
     list(brand + "\\Product\\");
     list(brand + "\\");
@@ -111,7 +111,7 @@ TEST_F(install_folder, walk_climbs_through_empty_parents_and_stops_at_a_nonempty
                                                      "\\Product' was removed also."}));
 }
 
-TEST_F(install_folder, listed_folder_that_holds_something_is_kept_with_its_entry) {
+TEST_F(InstallFolder, ListedFolderThatHoldsSomethingIsKeptWithItsEntry) {
     testing_support::make_folders(brand);
     testing_support::write_file(brand + "\\other.txt");
     list(brand + "\\");
@@ -122,7 +122,7 @@ TEST_F(install_folder, listed_folder_that_holds_something_is_kept_with_its_entry
     EXPECT_FALSE(cleaning::remove_registered_folder(""));
 }
 
-TEST_F(install_folder, listed_link_to_an_empty_folder_keeps_that_folder) {
+TEST_F(InstallFolder, ListedLinkToAnEmptyFolderKeepsThatFolder) {
     if (!testing_support::running_under_wine())
         GTEST_SKIP() << "Unix symbolic links exist only under Wine";
     testing_support::scratch_folder target{"C:\\", "tvr-link-target"};

@@ -28,9 +28,9 @@ const std::string found_in =
 
 // Uninstall entries made for one test, in the view the tool reads, and removed
 // again afterwards from both views.
-class uninstall_entries : public ::testing::Test {
+class UninstallEntries : public ::testing::Test {
 protected:
-    ~uninstall_entries() override {
+    ~UninstallEntries() override {
         for (const auto& name : made_) {
             delete_tree(HKEY_LOCAL_MACHINE, uninstall + L"\\" + name, view::bits32);
             delete_tree(HKEY_LOCAL_MACHINE, uninstall + L"\\" + name, view::bits64);
@@ -50,7 +50,7 @@ private:
     std::vector<std::unique_ptr<view_key>> keys_;
 };
 
-TEST_F(uninstall_entries, EveryEntryNamedLikeTheProductIsRecordedInSortedOrder) {
+TEST_F(UninstallEntries, EveryEntryNamedLikeTheProductIsRecordedInSortedOrder) {
     auto& second = entry(L"{B-second}");
     second.set_text(L"DisplayName", L"TARVELLO");
     second.set_text(L"DisplayVersion", L"1.4.15");
@@ -79,7 +79,7 @@ TEST_F(uninstall_entries, EveryEntryNamedLikeTheProductIsRecordedInSortedOrder) 
               log.texts());
 }
 
-TEST_F(uninstall_entries, LaterEntriesFillInWhatEarlierOnesLack) {
+TEST_F(UninstallEntries, LaterEntriesFillInWhatEarlierOnesLack) {
     auto& first = entry(L"{A-version-only}");
     first.set_text(L"DisplayName", L"tarvello");
     first.set_text(L"DisplayVersion", L"1.4");
@@ -102,7 +102,7 @@ TEST_F(uninstall_entries, LaterEntriesFillInWhatEarlierOnesLack) {
               log.texts());
 }
 
-TEST_F(uninstall_entries, AMissingProductLeavesTheContextAsItWas) {
+TEST_F(UninstallEntries, AMissingProductLeavesTheContextAsItWas) {
     entry(L"{A-other}").set_text(L"DisplayName", L"Pellane Suite");
 
     log_capture log;
@@ -117,7 +117,7 @@ TEST_F(uninstall_entries, AMissingProductLeavesTheContextAsItWas) {
               log.texts());
 }
 
-TEST_F(uninstall_entries, RecordedEntriesAreRemovedWithTheirSubkeys) {
+TEST_F(UninstallEntries, RecordedEntriesAreRemovedWithTheirSubkeys) {
     entry(L"{A-product}").add_subkey(L"Details");
     entry(L"{B-product}");
     entry(L"{C-other}");
@@ -138,14 +138,14 @@ TEST_F(uninstall_entries, RecordedEntriesAreRemovedWithTheirSubkeys) {
               log.texts());
 }
 
-class user_keys : public ::testing::Test {
+class UserKeys : public ::testing::Test {
 protected:
-    ~user_keys() override {
+    ~UserKeys() override {
         delete_tree(HKEY_CURRENT_USER, L"Software\\TVRemoverTests", view::bits32);
     }
 };
 
-TEST_F(user_keys, TheThreeOutcomesOfARemoval) {
+TEST_F(UserKeys, TheThreeOutcomesOfARemoval) {
     view_key corvane(HKEY_CURRENT_USER, L"Software\\TVRemoverTests\\Corvane", view::bits32);
     corvane.add_subkey(L"TVPRO\\Settings");
     corvane.add_subkey(L"Other product");
@@ -175,7 +175,7 @@ TEST_F(user_keys, TheThreeOutcomesOfARemoval) {
         log.texts());
 }
 
-TEST_F(user_keys, AnEmptyKeyGoesWithoutItsDescendantsFlag) {
+TEST_F(UserKeys, AnEmptyKeyGoesWithoutItsDescendantsFlag) {
     view_key(HKEY_CURRENT_USER, L"Software\\TVRemoverTests\\Pellane Suite", view::bits32)
         .set_text(L"values", L"go with the key");
     log_capture log;

@@ -18,7 +18,7 @@ const char store[] = "AppData\\Local\\VirtualStore\\ProgramData\\Corvane";
 const char suite_data[] = "AppData\\Roaming\\Corvane\\Suite";
 
 // Two more user profiles beside the prefix's own, and the shared one ("Public").
-class profiles : public ::testing::Test {
+class Profiles : public ::testing::Test {
 protected:
     const std::string root = parent(cleaning::get_profile_folder());
     const std::string shared = root + "\\Public";
@@ -45,7 +45,7 @@ protected:
     }
 };
 
-TEST_F(profiles, virtual_store_goes_from_every_profile_and_the_entries_are_counted) {
+TEST_F(Profiles, VirtualStoreGoesFromEveryProfileAndTheEntriesAreCounted) {
     fill(first / store);
     fill(second / store);
     fill(shared + "\\" + store);
@@ -60,7 +60,7 @@ TEST_F(profiles, virtual_store_goes_from_every_profile_and_the_entries_are_count
     EXPECT_EQ(cleaning::rmove_virtual_store(), 0);
 }
 
-TEST_F(profiles, virtual_store_failure_in_one_profile_does_not_stop_the_others) {
+TEST_F(Profiles, VirtualStoreFailureInOneProfileDoesNotStopTheOthers) {
     fill(first / store);
     fill(second / store);
     testing_support::held_entry locked(first / (std::string(store) + "\\x.txt"));
@@ -82,7 +82,7 @@ std::uintmax_t denied_after_the_last_error_changed(const std::wstring& root) {
         boost::system::error_code(ERROR_ACCESS_DENIED, boost::system::system_category()));
 }
 
-TEST_F(profiles, a_failure_is_logged_with_its_own_code) {
+TEST_F(Profiles, AFailureIsLoggedWithItsOwnCode) {
     fill(first / store);
     fill(first / suite_data);
     cleaning::use_profile_tree_removal(denied_after_the_last_error_changed);
@@ -100,7 +100,7 @@ TEST_F(profiles, a_failure_is_logged_with_its_own_code) {
 
 // Wine's common application data folder is C:\ProgramData, whose parent holds no
 // profile, so every profile is cleaned, the shared one included.
-TEST_F(profiles, application_data_goes_from_every_profile) {
+TEST_F(Profiles, ApplicationDataGoesFromEveryProfile) {
     fill(first / suite_data);
     fill(second / suite_data);
     fill(shared + "\\" + suite_data);
@@ -119,7 +119,7 @@ TEST_F(profiles, application_data_goes_from_every_profile) {
 // Where the shared data lives inside the shared profile (Windows 2000 and XP:
 // "All Users\Application Data"), that profile is left alone. Wine keeps it
 // outside the profiles, so the walk is given such a layout directly.
-TEST_F(profiles, application_data_of_the_shared_profile_is_skipped) {
+TEST_F(Profiles, ApplicationDataOfTheSharedProfileIsSkipped) {
     testing_support::scratch_folder layout{"C:\\", "tvr-profiles"};
     fill(layout / "Ann\\" + suite_data);
     fill(layout / "All Users\\" + suite_data);
@@ -131,7 +131,7 @@ TEST_F(profiles, application_data_of_the_shared_profile_is_skipped) {
     EXPECT_TRUE(exists(layout / "All Users\\" + suite_data + "\\sub\\y.txt"));
 }
 
-TEST(userappdata, empty_relative_path_is_refused) {
+TEST(UserAppData, EmptyRelativePathIsRefused) {
     testing_support::log_capture log;
     cleaning::remove_dir_in_userappdata_for_allprofiles("");
     EXPECT_EQ(log.texts(),
@@ -139,7 +139,7 @@ TEST(userappdata, empty_relative_path_is_refused) {
                                         "remove_dir_in_userappdata_for_allprofiles()"}));
 }
 
-TEST(relative_path, is_the_rest_after_the_base_whatever_the_case_of_its_letters) {
+TEST(RelativePath, IsTheRestAfterTheBaseWhateverTheCaseOfItsLetters) {
     EXPECT_EQ(
         cleaning::make_relative_path("C:\\Users\\Ann\\AppData\\Roaming\\Corvane", "c:\\users\\ANN"),
         "AppData\\Roaming\\Corvane");
@@ -149,7 +149,7 @@ TEST(relative_path, is_the_rest_after_the_base_whatever_the_case_of_its_letters)
     EXPECT_EQ(cleaning::make_relative_path("C:\\Us", "C:\\Users"), "");
 }
 
-TEST(guid_folders, braced_folder_with_the_product_file_goes_and_others_are_logged) {
+TEST(GuidFolders, BracedFolderWithTheProductFileGoesAndOthersAreLogged) {
     testing_support::log_capture log;
     const std::string common = cleaning::get_common_appdata_folder();
     const std::string pid = std::to_string(::GetCurrentProcessId());

@@ -27,9 +27,9 @@ const std::wstring product_folder = L"C:\\Program Files\\Corvane\\Tarvello\\";
 
 // Counters in the 32-bit view (where the tool looks) and, on 64-bit Windows, a
 // same-named counter in the 64-bit view that must never change.
-class shared_dll_counters : public ::testing::Test {
+class SharedDllCounters : public ::testing::Test {
 protected:
-    shared_dll_counters() {
+    SharedDllCounters() {
         BYTE eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
         counters.set_number(upper, 2);
         counters.set_number(mixed, 3);
@@ -39,7 +39,7 @@ protected:
         if (cleaning::is_wow64())
             native.set_number(mixed, 9);
     }
-    ~shared_dll_counters() override {
+    ~SharedDllCounters() override {
         for (const auto& name : {upper, mixed, text, wide, other}) {
             ::RegDeleteValueW(counters.handle(), name.c_str());
             ::RegDeleteValueW(native.handle(), name.c_str());
@@ -56,7 +56,7 @@ protected:
     view_key native{HKEY_LOCAL_MACHINE, shared_dlls, view::bits64};
 };
 
-TEST_F(shared_dll_counters, ACountIsSetOnlyWhereItDiffers) {
+TEST_F(SharedDllCounters, ACountIsSetOnlyWhereItDiffers) {
     log_capture log;
     cleaning::fix_shared_dll_counters(L"c:\\program files\\corvane\\tarvello\\", 2);
 
@@ -75,7 +75,7 @@ TEST_F(shared_dll_counters, ACountIsSetOnlyWhereItDiffers) {
         log.texts());
 }
 
-TEST_F(shared_dll_counters, ACountOfZeroDeletesTheNumbersOnly) {
+TEST_F(SharedDllCounters, ACountOfZeroDeletesTheNumbersOnly) {
     log_capture log;
     cleaning::fix_shared_dll_counters(product_folder, 0);
 
@@ -94,7 +94,7 @@ TEST_F(shared_dll_counters, ACountOfZeroDeletesTheNumbersOnly) {
         log.texts());
 }
 
-TEST_F(shared_dll_counters, AnEmptyPatternChangesNothing) {
+TEST_F(SharedDllCounters, AnEmptyPatternChangesNothing) {
     log_capture log;
     cleaning::fix_shared_dll_counters(L"", 0);
     EXPECT_EQ(2, counters.number(upper));
@@ -107,9 +107,9 @@ const std::wstring system_components = user_data + L"\\S-1-5-18\\Components";
 
 // Component records in the view the Installer uses (the 64-bit one on 64-bit
 // Windows), plus a decoy in the 32-bit view.
-class installer_components : public ::testing::Test {
+class InstallerComponents : public ::testing::Test {
 protected:
-    installer_components() {
+    InstallerComponents() {
         component(L"A1-match", L"C:\\Program Files\\Corvane\\TARVELLO\\Tarvello.exe")
             .add_subkey(L"Feature");
         component(L"B2-other", L"C:\\Program Files\\Other\\Other.exe");
@@ -126,7 +126,7 @@ protected:
                 .set_text(L"0123", product_folder + L"c.dll");
         }
     }
-    ~installer_components() override {
+    ~InstallerComponents() override {
         delete_tree(HKEY_LOCAL_MACHINE, user_data, view::bits64);
         delete_tree(HKEY_LOCAL_MACHINE, user_data, view::bits32);
     }
@@ -145,7 +145,7 @@ private:
     std::vector<std::unique_ptr<view_key>> keys_;
 };
 
-TEST_F(installer_components, MatchingRecordsGoAsAWhole) {
+TEST_F(InstallerComponents, MatchingRecordsGoAsAWhole) {
     log_capture log;
     cleaning::remove_installer_components(product_folder);
 
@@ -167,7 +167,7 @@ TEST_F(installer_components, MatchingRecordsGoAsAWhole) {
     EXPECT_EQ(0u, log.texts()[2].find(failure + "E5-two-subkeys failed: ")) << log.texts()[2];
 }
 
-TEST_F(installer_components, AnEmptyPatternRemovesNothing) {
+TEST_F(InstallerComponents, AnEmptyPatternRemovesNothing) {
     log_capture log;
     cleaning::remove_installer_components(L"");
     EXPECT_TRUE(exists(L"A1-match\\Feature"));

@@ -13,7 +13,7 @@ using testing_support::write_file;
 
 // A brand folder of its own in the all-users Start menu, so that nothing the
 // prefix already holds is touched. The current user's Start menu has none.
-class start_menu : public ::testing::Test {
+class StartMenu : public ::testing::Test {
 protected:
     const std::string brand_name = "TvrBrand-" + std::to_string(::GetCurrentProcessId());
     const std::string common = wine_folders::common_programs() + brand_name;
@@ -33,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(start_menu, tools_shortcut_left_alone_goes_with_the_brand_folder) {
+TEST_F(StartMenu, ToolsShortcutLeftAloneGoesWithTheBrandFolder) {
     cleaning::remove_start_menu_shortcuts(brand_name, "Tarvello");
 
     EXPECT_FALSE(exists(common));
@@ -43,7 +43,7 @@ TEST_F(start_menu, tools_shortcut_left_alone_goes_with_the_brand_folder) {
         log.texts(), "Folder to remove '" + user + "\\Tarvello' does NOT EXIST !"));
 }
 
-TEST_F(start_menu, tools_shortcut_and_another_product_keep_the_brand_folder) {
+TEST_F(StartMenu, ToolsShortcutAndAnotherProductKeepTheBrandFolder) {
     write_file(common + "\\Other.lnk");
 
     cleaning::remove_start_menu_shortcuts(brand_name, "Tarvello");
@@ -58,7 +58,7 @@ TEST_F(start_menu, tools_shortcut_and_another_product_keep_the_brand_folder) {
 
 // The current user's desktop in a Wine prefix is the Unix home folder, so the
 // test puts its shortcut only on the all-users desktop.
-TEST(desktop_shortcut, goes_from_both_desktops) {
+TEST(DesktopShortcut, GoesFromBothDesktops) {
     testing_support::log_capture log;
     const std::string name = "TvrShortcut-" + std::to_string(::GetCurrentProcessId());
     const std::string common = wine_folders::common_desktop() + name + ".lnk";

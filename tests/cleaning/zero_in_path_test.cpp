@@ -21,9 +21,9 @@ std::string with_zero(const std::string& before, const std::string& after) {
     return before + std::string(1, '\0') + after;
 }
 
-class zero_in_path : public ::testing::Test {
+class ZeroInPath : public ::testing::Test {
 protected:
-    zero_in_path() {
+    ZeroInPath() {
         testing_support::make_folders(scratch / "Corvane\\Tray");
         testing_support::make_folders(scratch / "Empty");
         write_file(scratch / "Corvane\\Tray\\ovhtml.dll");
@@ -34,7 +34,7 @@ protected:
     testing_support::log_capture log;
 };
 
-TEST_F(zero_in_path, folder_tree_before_the_zero_is_left_whole) {
+TEST_F(ZeroInPath, FolderTreeBeforeTheZeroIsLeftWhole) {
     const std::string folder = with_zero(scratch / "Corvane\\", "\\Tarvello\\Documents");
 
     EXPECT_FALSE(cleaning::remove_folder(folder));
@@ -44,7 +44,7 @@ TEST_F(zero_in_path, folder_tree_before_the_zero_is_left_whole) {
     EXPECT_EQ("! Failed to remove folder '" + (scratch / "Corvane\\") + "' !", log.texts().back());
 }
 
-TEST_F(zero_in_path, file_named_before_the_zero_is_not_deleted) {
+TEST_F(ZeroInPath, FileNamedBeforeTheZeroIsNotDeleted) {
     EXPECT_FALSE(
         cleaning::remove_file(with_zero(scratch / "thesis.doc", "\\Tarvello\\Emblem.exe")));
 
@@ -54,7 +54,7 @@ TEST_F(zero_in_path, file_named_before_the_zero_is_not_deleted) {
               log.texts());
 }
 
-TEST_F(zero_in_path, empty_folder_before_the_zero_stays) {
+TEST_F(ZeroInPath, EmptyFolderBeforeTheZeroStays) {
     cleaning::remove_empty_folder(with_zero(scratch / "Empty", "\\Tarvello\\"));
 
     EXPECT_TRUE(exists(scratch / "Empty"));
@@ -63,7 +63,7 @@ TEST_F(zero_in_path, empty_folder_before_the_zero_stays) {
               log.texts());
 }
 
-TEST_F(zero_in_path, tree_removal_raises_without_touching_anything) {
+TEST_F(ZeroInPath, TreeRemovalRaisesWithoutTouchingAnything) {
     const std::wstring root = replay::unicode::to_wide(scratch / "Corvane", 0) + L'\0' + L"\\x";
 
     try {

@@ -27,7 +27,7 @@ key installer_folders() {
 
 // The product installed in its default folder below Program Files, with the
 // brand folder listed by the Installer.
-class install_folder_cleaning : public ::testing::Test {
+class InstallFolderCleaning : public ::testing::Test {
 protected:
     const std::string program_files = cleaning::get_program_files_folder();
     const std::string brand = program_files + "Corvane";
@@ -57,7 +57,7 @@ protected:
     }
 };
 
-TEST_F(install_folder_cleaning, product_files_and_folders_leave_no_trace) {
+TEST_F(InstallFolderCleaning, ProductFilesAndFoldersLeaveNoTrace) {
     testing_support::make_folders(brand + "\\Melkora\\Tarvello");
     write_file(brand + "\\Melkora\\Tarvello\\tools.dat");
 
@@ -74,7 +74,7 @@ TEST_F(install_folder_cleaning, product_files_and_folders_leave_no_trace) {
     EXPECT_TRUE(contains(log.texts(), "Removed empty folder '" + brand + "\\' !"));
 }
 
-TEST_F(install_folder_cleaning, listed_brand_folder_goes_by_the_installer_walk) {
+TEST_F(InstallFolderCleaning, ListedBrandFolderGoesByTheInstallerWalk) {
     driver::clean_install_folder(context);
 
     EXPECT_FALSE(exists(brand));
@@ -89,7 +89,7 @@ TEST_F(install_folder_cleaning, listed_brand_folder_goes_by_the_installer_walk) 
                   "Folder to remove '" + brand + "\\' does NOT EXIST !"}));
 }
 
-TEST_F(install_folder_cleaning, file_not_on_the_list_keeps_the_folder_and_its_parents) {
+TEST_F(InstallFolderCleaning, FileNotOnTheListKeepsTheFolderAndItsParents) {
     write_file(context.install_dir + "notes.txt");
 
     driver::clean_install_folder(context);

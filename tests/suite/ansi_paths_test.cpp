@@ -74,7 +74,7 @@ void touch(const std::wstring& file) {
     sealed::write_file(file, "x");
 }
 
-class ansi_paths : public ::testing::Test {
+class AnsiPaths : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(1252u, ::GetACP()) << "the folder names are chosen in code page 1252";
@@ -94,7 +94,7 @@ protected:
     testing_support::virtual_clock clock_;
 };
 
-TEST_F(ansi_paths, suite_31x_is_read_and_removed) {
+TEST_F(AnsiPaths, Suite31xIsReadAndRemoved) {
     const std::wstring products = common_appdata + L"Corvane\\Suite\\product.cfg";
     fs::create_directories(common_appdata + L"Corvane\\Suite");
     suite::pellane31x_remover remover(L"Corvane", L"Suite", L"Suite Service",
@@ -119,7 +119,7 @@ TEST_F(ansi_paths, suite_31x_is_read_and_removed) {
     EXPECT_FALSE(fs::exists(common_appdata + L"Corvane"));
 }
 
-TEST_F(ansi_paths, tray_configurations_are_counted_and_the_tray_removed) {
+TEST_F(AnsiPaths, TrayConfigurationsAreCountedAndTheTrayRemoved) {
     const std::wstring configurations = common_appdata + L"Corvane\\Tray\\Configurations\\";
     const std::wstring tray = program_files + L"Corvane\\Tray\\";
     for (const wchar_t* name : {L"pltray.xml", L"TVPRO.xml", L"XXPRO.xml"})

@@ -16,7 +16,7 @@ const std::wstring machine_store = L"SOFTWARE\\TvrTest64\\Machine";
 
 // Only 64-bit Windows XP and Server 2003 get this pass; run these tests in a 64-bit
 // prefix that reports one of them (Wine's "winxp64" or "win2003").
-class installer_db_cleaner64_test : public ::testing::Test {
+class InstallerDbCleaner64Test : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!cleaning::is_windows_xp_or_2003() || !cleaning::is_wow64())
@@ -47,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(installer_db_cleaner64_test, removes_the_products_records_in_the_native_view) {
+TEST_F(InstallerDbCleaner64Test, RemovesTheProductsRecordsInTheNativeView) {
     // The same records in the redirected view belong to the other pass.
     seed_root_store(HKEY_LOCAL_MACHINE, machine_store, L"S-1-5-18", view::bits32);
     suite::installer_db_cleaner64::delete_enabled = true;
@@ -93,7 +93,7 @@ TEST_F(installer_db_cleaner64_test, removes_the_products_records_in_the_native_v
               section(log, "Key Files Removed"));
 }
 
-TEST_F(installer_db_cleaner64_test, with_deletion_off_nothing_changes) {
+TEST_F(InstallerDbCleaner64Test, WithDeletionOffNothingChanges) {
     const std::wstring machine_before =
         snapshot(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TvrTest64", view::bits64);
     const std::wstring counters_before = snapshot(HKEY_LOCAL_MACHINE, shared_dlls, view::bits32);
@@ -106,7 +106,7 @@ TEST_F(installer_db_cleaner64_test, with_deletion_off_nothing_changes) {
     EXPECT_TRUE(section(log, "Key Files Removed").empty());
 }
 
-TEST_F(installer_db_cleaner64_test, what_the_fixed_buffers_cannot_hold_is_left_alone) {
+TEST_F(InstallerDbCleaner64Test, WhatTheFixedBuffersCannotHoldIsLeftAlone) {
     // A removed product's path of more than 300 bytes would be read cut short.
     const std::wstring long_component = L"{0C000000-0000-0000-0000-000000000009}";
     view_key(HKEY_LOCAL_MACHINE,

@@ -14,7 +14,7 @@ namespace {
 
 const std::wstring empty_component = L"{0C000000-0000-0000-0000-0000000000EE}";
 
-class empty_component_test : public ::testing::Test {
+class EmptyComponentTest : public ::testing::Test {
 protected:
     void seed(const std::wstring& store, view which) {
         seed_root_store(HKEY_LOCAL_MACHINE, store, L"S-1-5-18", which);
@@ -33,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(empty_component_test, the_wrapper_pass_keeps_it) {
+TEST_F(EmptyComponentTest, TheWrapperPassKeepsIt) {
     const std::wstring store = L"SOFTWARE\\TvrTestEmpty\\Machine";
     seed(store, view::bits32);
     suite::installer_db_cleaner::delete_enabled = true;
@@ -46,7 +46,7 @@ TEST_F(empty_component_test, the_wrapper_pass_keeps_it) {
         key_exists(HKEY_LOCAL_MACHINE, components(store) + packed(empty_component), view::bits32));
 }
 
-TEST_F(empty_component_test, the_native_view_pass_keeps_it) {
+TEST_F(EmptyComponentTest, TheNativeViewPassKeepsIt) {
     if (!cleaning::is_windows_xp_or_2003() || !cleaning::is_wow64())
         GTEST_SKIP() << "needs 64-bit Windows XP or Server 2003";
     const std::wstring store = L"SOFTWARE\\TvrTestEmpty\\Machine64";
