@@ -69,7 +69,7 @@ def stage_times(log_text):
     for line in log_text.replace("\r\n", "\n").split("\n"):
         if not run.STAMP.match(line):
             continue
-        text = line[23:]
+        text = line[run.STAMP_WIDTH:]
         if text.startswith("****") or text.startswith(run.BANNER):
             stamp = time.mktime(time.strptime(line[:19], "%Y/%m/%d %H:%M:%S"))
             marks.append((text.strip("* "), stamp))

@@ -32,17 +32,13 @@ from machine import installation, run  # noqa: E402
 from machine import wine as winelib  # noqa: E402
 from machine.checks import check, exit_code, failures  # noqa: E402,F401
 
-LOG_NAME = "TVRemover.log.txt"
-COMPLETED = "Tarvello Remover version 1.0.6.4 completed OK."
-PREFIX = re.compile(r"^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} [# +!>@]  ")
-
 
 def entries_of(text, source):
     """Entries with their time-stamp prefix. A line without one continues the
     entry before it (a command's output logged as one entry holds line ends)."""
     entries = []
     for line in re.split(r"\r*\n", text):
-        if PREFIX.match(line):
+        if run.STAMP.match(line):
             entries.append(line)
         elif entries:
             entries[-1] += "\n" + line
@@ -121,7 +117,7 @@ def main():
     machine = None
     if args.program:
         machine = installation.installation(args.program, other_products=True).seed(start=True)
-    temporary = winelib.unix(winelib.echo("TEMP")) / LOG_NAME
+    temporary = run.temp_log()
     with tempfile.TemporaryDirectory(prefix="tvremover-twice-") as folder:
         started = time.time()
         tools = [run.start(args.exe, folder) for _ in range(2)]
@@ -138,9 +134,9 @@ def main():
         elapsed = time.time() - started
         consoles = [console_entries(out, "console %d" % n) for n, out in enumerate(outputs, 1)]
         for number, console in enumerate(consoles, 1):
-            check(any(e.endswith("    " + COMPLETED) for e in console),
-                  "instance %d: no %r on its console" % (number, COMPLETED))
-        for path in (pathlib.Path(folder) / LOG_NAME, temporary):
+            check(any(e.endswith("    " + run.COMPLETED) for e in console),
+                  "instance %d: no %r on its console" % (number, run.COMPLETED))
+        for path in (pathlib.Path(folder) / run.LOG_NAME, temporary):
             if not check(path.is_file(), "no log file %s" % path):
                 continue
             switches = check_log_file(path, consoles)
@@ -149,7 +145,7 @@ def main():
         if failures and os.environ.get("TVR_KEEP_LOGS"):
             keep = pathlib.Path(os.environ["TVR_KEEP_LOGS"])
             keep.mkdir(parents=True, exist_ok=True)
-            (keep / "beside.txt").write_bytes((pathlib.Path(folder) / LOG_NAME).read_bytes())
+            (keep / "beside.txt").write_bytes((pathlib.Path(folder) / run.LOG_NAME).read_bytes())
             (keep / "temporary.txt").write_bytes(temporary.read_bytes())
             for number, out in enumerate(outputs, 1):
                 (keep / ("console%d.txt" % number)).write_bytes(out)

@@ -11,7 +11,6 @@ run: nothing of the product is left, and nothing else has changed.
 
     file_system_cleaning.py PATH-TO-TVRemover.exe
 """
-import os
 import pathlib
 import shutil
 import sys
@@ -20,13 +19,7 @@ import tempfile
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from machine import run as runner, snapshot, wine  # noqa: E402
-
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
+from machine.checks import check, exit_code, failures  # noqa: E402
 
 
 def listing(drive_c):
@@ -45,9 +38,8 @@ def main():
     exe = pathlib.Path(sys.argv[1]).resolve()
     if not exe.is_file():
         sys.exit("TVRemover.exe not found at %s: build the release tree first" % exe)
-    prefix = pathlib.Path(os.environ["WINEPREFIX"])
-    drive_c = prefix / "drive_c"
-    wow64 = (drive_c / "windows/syswow64").is_dir()
+    drive_c = wine.drive_c()
+    wow64 = wine.is_64_bit()
     program_files = "Program Files (x86)" if wow64 else "Program Files"
     users = drive_c / "users"
     user = next(p.name for p in users.iterdir() if p.name != "Public" and p.is_dir())
@@ -109,22 +101,21 @@ def main():
     check(run.returncode == 0, "exit code %d" % run.returncode)
 
     after = {entry for entry in listing(drive_c)
-             if not entry[0].endswith("TVRemover.log.txt")}
+             if not entry[0].endswith(runner.LOG_NAME)}
     for entry in sorted(after - before):
-        failures.append("left or appeared: %s" % (entry,))
+        check(False, "left or appeared: %s" % (entry,))
     for entry in sorted(before - after):
-        failures.append("removed but should stay: %s" % (entry,))
+        check(False, "removed but should stay: %s" % (entry,))
 
-    check_log(work / "TVRemover.log.txt")
+    check_log(work / runner.LOG_NAME)
     if failures:
-        print("\n".join(failures))
         print("--- console output ---")
         print(run.stdout.decode("utf-8", errors="replace")[-20000:])
         print(run.stderr.decode("utf-8", errors="replace")[-5000:])
-        return 1
-    shutil.rmtree(work, ignore_errors=True)
-    print("file-system cleaning end to end: OK (%s prefix)" % ("64-bit" if wow64 else "32-bit"))
-    return 0
+    else:
+        shutil.rmtree(work, ignore_errors=True)
+    return exit_code("file-system cleaning end to end: OK (%s prefix)" %
+                     ("64-bit" if wow64 else "32-bit"))
 
 
 def check_log(path):
@@ -132,14 +123,11 @@ def check_log(path):
     if not path.is_file():
         return
     lines = [line.rstrip("\r") for line in path.read_text("utf-8", errors="replace").split("\n")]
-    wanted = ["**** Removing Tarvello Specific AppData folders ****",
-              "**** Removing shortcuts ****",
-              "**** Removing Desktop shortcut ****",
-              "**** Cleaning Program Files folder ****",
-              "**** Removing files from Virtual Store ****",
-              # Corvane, Tarvello and cache.dat in one profile, Corvane and cache.dat in the other
-              "Number of removed files: 5",
-              "Tarvello Remover version 1.0.6.4 completed OK."]
+    # The stages of the file system, from the application data folders on.
+    wanted = runner.STAGES[5:] + [
+        # Corvane, Tarvello and cache.dat in one profile, Corvane and cache.dat in the other
+        "Number of removed files: 5",
+        runner.COMPLETED]
     position = 0
     for text in wanted:
         while position < len(lines) and not lines[position].endswith(text):

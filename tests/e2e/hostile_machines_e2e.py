@@ -58,41 +58,26 @@ FOREIGN = "\u4ea7\u54c1 \u30c6\u30b9\u30c8 \u0422\u0435\u0441\u0442 \U0001f9f9" 
 # --- registry values of any type --------------------------------------------
 
 def sz(text):
-    return quoted(text)
+    return w.raw(w.quoted(text))
 
 
 def dword(number):
-    return "dword:%08x" % number
+    return w.raw("dword:%08x" % number)
 
 
 def typed(kind, data):
     """A value of registry type `kind` holding the raw bytes `data`."""
-    return "hex(%x):" % kind + ",".join("%02x" % b for b in data)
+    return w.raw("hex(%x):" % kind + ",".join("%02x" % b for b in data))
 
 
 def text_bytes(text, terminators=1):
     return text.encode("utf-16-le") + b"\0\0" * terminators
 
 
-def quoted(text):
-    return w.quoted(text)
-
-
 def import_raw(keys, view):
-    """Like wine.import_keys, but every value is given as its .reg data text, so
-    that any type and size can be written; a key whose import fails is reported
-    and left out."""
-    lines = ["Windows Registry Editor Version 5.00", ""]
-    for path, values in keys:
-        lines.append("[" + path + "]")
-        for name, data in values.items():
-            lines.append(("@" if name == "" else quoted(name)) + "=" + data)
-        lines.append("")
-    with tempfile.TemporaryDirectory(prefix="hostile-") as folder:
-        path = pathlib.Path(folder) / "hostile.reg"
-        path.write_bytes(b"\xff\xfe" + ("\r\n".join(lines) + "\r\n").encode("utf-16-le"))
-        result = w.wine("reg", "import", w.windows_path(path), *w.view_flags(view))
-    return result.returncode == 0
+    """Keys whose values are all w.raw; a key whose import fails is reported and
+    left out."""
+    return w.import_keys(keys, view, required=False)
 
 
 # --- the footprint of what a scenario adds ------------------------------------

@@ -33,19 +33,9 @@ from machine import footprint, installation, run, snapshot, wine  # noqa: E402
 import machine_scenarios as scenarios  # noqa: E402
 from machine.checks import check, exit_code  # noqa: E402
 
-HEADINGS = [
-    "**** Stop product processes ****",
-    "**** Stop & Delete Pellane Tools ****",
-    "**** Cleaning Installation Database (32) ****",
-    "**** Deal with Pellane 3.1.x ****",
-    "**** Remove CorvaneTray ****",
-    "**** Cleaning SOFTWARE registry ****",
-    "**** Removing Tarvello Specific AppData folders ****",
-    "**** Removing shortcuts ****",
-    "**** Removing Desktop shortcut ****",
-    "**** Cleaning Program Files folder ****",
-    "**** Removing files from Virtual Store ****",
-]
+# Every stage heading a run on this machine shows, with the Installer pass over
+# the 32-bit view between the second and the third.
+HEADINGS = run.STAGES[:2] + [run.installer_pass("32")] + run.STAGES[2:]
 RANDOM_KILLS = 4
 # A whole run on a shared installation shows about 170 console lines.
 RUN_LINES = 160
@@ -80,7 +70,7 @@ def interrupted_runs(args, plan):
             tool = run.start(args.exe, folder)
             shown, alive = kill_when(tool, wanted, count, delay)
             where = wanted or "%d lines + %.2f s" % (count, delay)
-            last = shown[-1][23:] if shown else "(nothing)"
+            last = shown[-1][run.STAMP_WIDTH:] if shown else "(nothing)"
             print("run %d killed at %s; last console line: %s" % (number, where, last))
             if wanted:
                 check(alive and bool(shown) and wanted in shown[-1],

@@ -123,9 +123,9 @@ def expect_state(name, version, machine, first, left, tray_running):
 def expect_installer_passes(version, lines):
     """The 64-bit pass runs on 64-bit XP and Server 2003 only, the other always."""
     wanted = wine.is_64_bit() and version in ("winxp64", "win2003")
-    check(("**** Cleaning Installation Database (64) ****" in lines) == wanted,
+    check((run.installer_pass("64") in lines) == wanted,
           "64-bit Installer pass %s" % ("missing" if wanted else "ran"))
-    check("**** Cleaning Installation Database (32) ****" in lines, "no 32-bit Installer pass")
+    check(run.installer_pass("32") in lines, "no 32-bit Installer pass")
 
 
 def main():

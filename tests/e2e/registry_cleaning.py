@@ -10,7 +10,6 @@ everything else is unchanged. Also checks the log's detection and stage lines.
 
     registry_cleaning.py PATH-TO-TVRemover.exe
 """
-import os
 import pathlib
 import sys
 import tempfile
@@ -18,7 +17,7 @@ import tempfile
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from machine import run as runner, wine as w  # noqa: E402
-from machine.wine import wine, windows_path  # noqa: E402
+from machine.checks import check, exit_code, failures  # noqa: E402
 
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
 SHARED_DLLS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\SharedDLLs"
@@ -34,18 +33,6 @@ PRODUCT_EXE = r"C:\Apps\Corvane\Tarvello\Tarvello.exe"
 SHARED = r"C:\Other\Shared.dll"
 LAUNCHER_COMPONENT = "{AAAAAAAA-0000-4000-8000-000000000001}"
 OTHER_COMPONENT = "{BBBBBBBB-0000-4000-8000-000000000002}"
-
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-
-
-def import_keys(keys, view_flags, folder):
-    w.import_keys(keys, view_flags[0][len("/reg:"):] if view_flags else "")
-
 
 def parse_export(text):
     """An export as {key path: {value name: data text}}; continuation lines joined."""
@@ -70,11 +57,11 @@ def parse_export(text):
     return keys
 
 
-def export(path, view_flags, folder):
+def export(path, view, folder):
     out = pathlib.Path(folder) / "export.reg"
     if out.exists():
         out.unlink()
-    result = wine("reg", "export", path, windows_path(out), *view_flags, "/y")
+    result = w.wine("reg", "export", path, w.windows_path(out), *w.view_flags(view), "/y")
     if result.returncode != 0:
         return {}
     return parse_export(out.read_bytes().decode("utf-16"))
@@ -83,8 +70,8 @@ def export(path, view_flags, folder):
 def snapshot(scopes, folder):
     """{(view, key path): values} for every key below the scopes."""
     state = {}
-    for view, flags, path in scopes:
-        for key, values in export(path, flags, folder).items():
+    for view, registry_view, path in scopes:
+        for key, values in export(path, registry_view, folder).items():
             state[(view, key.lower())] = values
     return state
 
@@ -97,17 +84,16 @@ def main():
     exe = pathlib.Path(sys.argv[1])
     if not exe.is_file():
         sys.exit("TVRemover.exe not found at %s: build the release tree first" % exe)
-    prefix = pathlib.Path(os.environ["WINEPREFIX"])
-    wow64 = (prefix / "drive_c/windows/syswow64").is_dir()
-    tool_view = ["/reg:32"] if wow64 else []
-    native_view = ["/reg:64"] if wow64 else []
+    wow64 = w.is_64_bit()
+    tool_view = w.tool_view()
+    native_view = w.native_view()
     work = tempfile.mkdtemp(prefix="registry-e2e-")
 
     w.restart_without_display()
 
     hklm = r"HKEY_LOCAL_MACHINE\Software"
     hkcu = r"HKEY_CURRENT_USER\Software"
-    import_keys([
+    w.import_keys([
         (UNINSTALL + "\\" + FIRST, {"DisplayName": "TARVELLO", "DisplayVersion": "1.4.22",
                                     "InstallLocation": r"C:\Apps\Corvane"}),
         (UNINSTALL + "\\" + SECOND, {"DisplayName": "Tarvello", "DisplayVersion": "1.4.15"}),
@@ -124,7 +110,7 @@ def main():
         (hkcu + r"\Corvane\TVPRO\Window", {"Left": 10}),
         (hkcu + r"\Pellane Suite\TVPRO", {"Mail": "user@example.com"}),
         (hkcu + r"\Other Maker\App", {"Kept": "yes"}),
-    ], tool_view, work)
+    ], tool_view)
     native_keys = [
         (COMPONENTS + "\\" + LAUNCHER_COMPONENT, {"0123456789ABCDEF0123456789ABCDEF": LAUNCHER}),
         (COMPONENTS + "\\" + OTHER_COMPONENT, {"FEDCBA9876543210FEDCBA9876543210": SHARED}),
@@ -137,7 +123,7 @@ def main():
             (UNINSTALL + "\\" + FIRST, {"DisplayName": "Tarvello", "DisplayVersion": "1.4.22"}),
             (SHARED_DLLS, {LAUNCHER: 5}),
         ]
-    import_keys(native_keys, native_view, work)
+    w.import_keys(native_keys, native_view)
 
     scopes = [("tool", tool_view, p) for p in (
         hklm + r"\tarvello", hklm + r"\Corvane", hklm + r"\Pellane Suite", UNINSTALL,
@@ -146,7 +132,7 @@ def main():
     if wow64:
         scopes += [("native", native_view, p) for p in (
             hklm + r"\tarvello", hklm + r"\Corvane", UNINSTALL, SHARED_DLLS)]
-    scopes += [("user", [], p) for p in (
+    scopes += [("user", "", p) for p in (
         hkcu + r"\Corvane", hkcu + r"\Pellane Suite", hkcu + r"\Other Maker")]
     before = snapshot(scopes, work)
 
@@ -172,8 +158,7 @@ def main():
         if expected_gone(view, key):
             check((view, key) not in after, "still there: %s %s" % (view, key))
             continue
-        if (view, key) not in after:
-            failures.append("removed but should stay: %s %s" % (view, key))
+        if not check((view, key) in after, "removed but should stay: %s %s" % (view, key)):
             continue
         expected = dict(before[(view, key)])
         for v, path, name in gone_values:
@@ -183,16 +168,14 @@ def main():
         check(after[(view, key)] == expected,
               "values of %s %s: %r, expected %r" % (view, key, after[(view, key)], expected))
     for view, key in sorted(set(after) - set(before)):
-        failures.append("appeared: %s %s" % (view, key))
+        check(False, "appeared: %s %s" % (view, key))
 
-    check_log(pathlib.Path(work) / "TVRemover.log.txt")
+    check_log(pathlib.Path(work) / runner.LOG_NAME)
     if failures:
-        print("\n".join(failures))
         print("--- console output ---")
         print(run.stdout.decode("utf-8", errors="replace")[-20000:])
-        return 1
-    print("registry cleaning end to end: OK (%s prefix)" % ("64-bit" if wow64 else "32-bit"))
-    return 0
+    return exit_code("registry cleaning end to end: OK (%s prefix)" %
+                     ("64-bit" if wow64 else "32-bit"))
 
 
 def check_log(path):
@@ -205,7 +188,7 @@ def check_log(path):
     detection = [found_in + FIRST, found_in + SECOND, ". Product version: '1.4.22'",
                  r". Installation directory: 'C:\Apps\Corvane'", "Product Version (int): 14022",
                  r"Tarvello directory: C:\Apps\Corvane\Tarvello" + "\\"]
-    stage = ["**** Cleaning SOFTWARE registry ****", "",
+    stage = [runner.heading("Cleaning SOFTWARE registry"), "",
              r"  Removed regkey 'HKEY_LOCAL_MACHINE\Software\tarvello'",
              r"  Removed regkey 'HKEY_LOCAL_MACHINE\Software\Corvane\TVPRO'",
              r"!  Failed to remove regkey 'HKEY_LOCAL_MACHINE\Software\Corvane' !",
@@ -216,7 +199,7 @@ def check_log(path):
              r"  Removed regkey 'HKEY_CURRENT_USER\Software\Pellane Suite'",
              r"  Removed regkey '" + UNINSTALL + "\\" + FIRST + "'",
              r"  Removed regkey '" + UNINSTALL + "\\" + SECOND + "'",
-             "=" * 50]
+             runner.SEPARATOR]
     check_in_order(lines, detection, "detection")
     start = next((i for i, line in enumerate(lines) if line.endswith(stage[0])), None)
     check(start is not None, "no stage heading for the SOFTWARE keys")
@@ -224,7 +207,7 @@ def check_log(path):
         got = lines[start:start + len(stage)]
         check(len(got) == len(stage) and all(g.endswith(s) for g, s in zip(got, stage)),
               "stage lines:\n  " + "\n  ".join(got))
-    check(any(line.endswith("Tarvello Remover version 1.0.6.4 completed OK.") for line in lines),
+    check(any(line.endswith(runner.COMPLETED) for line in lines),
           "no completion line")
 
 

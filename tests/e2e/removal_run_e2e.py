@@ -15,7 +15,6 @@ Run it through scripts/with-prefix.sh, which makes the throw-away prefix.
 import argparse
 import os
 import pathlib
-import re
 import subprocess
 import sys
 import tempfile
@@ -24,40 +23,12 @@ import time
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from machine import footprint, installation, run, snapshot, wine  # noqa: E402
+from machine.checks import check, exit_code  # noqa: E402
 
-BANNER = "Tarvello Remover version 1.0.6.4"
-SEPARATOR = "=" * 50
-ADMIN_HEADING = "**** Check if Tarvello force remover runs as Administrator ****"
 UNDETECTED = [
     "Unable to detect the version of Tarvello, probably nothing to clean ...",
     "Making preventive cleaning in assumption that OV was installed before.",
 ]
-STAGE_HEADINGS = [
-    "**** Stop product processes ****",
-    "**** Stop & Delete Pellane Tools ****",
-    "**** Deal with Pellane 3.1.x ****",
-    "**** Remove CorvaneTray ****",
-    "**** Cleaning SOFTWARE registry ****",
-    "**** Removing Tarvello Specific AppData folders ****",
-    "**** Removing shortcuts ****",
-    "**** Removing Desktop shortcut ****",
-    "**** Cleaning Program Files folder ****",
-    "**** Removing files from Virtual Store ****",
-]
-LOG_NAME = "TVRemover.log.txt"
-PREFIX = re.compile(r"^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} [# +!>@]  ")
-
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED: " + what, file=sys.stderr)
-
-
-def is_64_bit_prefix():
-    return os.path.isdir(os.path.join(os.environ["WINEPREFIX"], "drive_c/windows/syswow64"))
 
 
 def split_entries(lines, source):
@@ -66,8 +37,8 @@ def split_entries(lines, source):
     line feeds of its own (the output of a command, a two-line message)."""
     entries = []
     for line in lines:
-        if PREFIX.match(line):
-            entries.append(line[23:])
+        if run.STAMP.match(line):
+            entries.append(line[run.STAMP_WIDTH:])
         elif entries:
             entries[-1] += "\n" + line
         else:
@@ -131,13 +102,13 @@ def index_after(entries, wanted, start):
 
 def check_complete_run(entries, source, program_files):
     """Banner, edition, administrator check, detection, framed stages, completion."""
-    check(entries[:3] == ["", BANNER, ""], source + ": banner")
+    check(entries[:3] == ["", run.BANNER, ""], source + ": banner")
     # Wine reports Windows 7 SP1 unless told otherwise.
     check(entries[3:5] == ["Windows 7 Service Pack 1", ""], source + ": edition")
-    at = index_after(entries, ADMIN_HEADING, 0)
+    at = index_after(entries, run.ADMIN_CHECK, 0)
     if at is None:
         return
-    check(entries[at + 1:at + 4] == ["", SEPARATOR, ""], source + ": administrator verdict")
+    check(entries[at + 1:at + 4] == ["", run.SEPARATOR, ""], source + ": administrator verdict")
     at = index_after(entries, UNDETECTED[0], at)
     if at is None:
         return
@@ -146,23 +117,23 @@ def check_complete_run(entries, source, program_files):
           source + ": detection lines, folder " + folder)
     check(not any(e.startswith("Product Version (int): ") for e in entries),
           source + ": a version was reported on a machine without the product")
-    check(entries[at + 4] == STAGE_HEADINGS[0], source + ": first stage follows the folder")
-    for number, heading in enumerate(STAGE_HEADINGS):
+    check(entries[at + 4] == run.STAGES[0], source + ": first stage follows the folder")
+    for number, heading in enumerate(run.STAGES):
         found = index_after(entries, heading, at)
         if found is None:
             return
         check(entries[found + 1] == "", source + ": empty line after " + heading)
         if number > 0:
-            closed = any(entries[i:i + 2] == [SEPARATOR, ""] for i in range(at, found))
+            closed = any(entries[i:i + 2] == [run.SEPARATOR, ""] for i in range(at, found))
             check(closed, source + ": the stage before " + heading + " is not closed")
         # The Installer database passes between stages 2 and 4 frame themselves.
-        if number > 0 and heading != "**** Deal with Pellane 3.1.x ****":
-            check(entries[found - 2:found] == [SEPARATOR, ""],
+        if number > 0 and heading != run.STAGES[2]:
+            check(entries[found - 2:found] == [run.SEPARATOR, ""],
                   source + ": closing lines right before " + heading)
         at = found
-    end = index_after(entries, BANNER + " completed OK.", at)
+    end = index_after(entries, run.COMPLETED, at)
     if end is not None:
-        check(entries[end - 2:end] == [SEPARATOR, ""], source + ": last stage closed")
+        check(entries[end - 2:end] == [run.SEPARATOR, ""], source + ": last stage closed")
         check(entries[end + 1:] == ["", "", ""], source + ": three empty lines end the log")
 
 
@@ -176,11 +147,11 @@ def case_fresh(args, folder):
     check(offer in (None, "Would you like to send a log file to Orvanta support?"),
           "the offer to send the log reads %r" % offer)
     program_files = wine.echo("ProgramFiles")
-    expected = "C:\\Program Files (x86)" if is_64_bit_prefix() else "C:\\Program Files"
+    expected = "C:\\Program Files (x86)" if wine.is_64_bit() else "C:\\Program Files"
     check(program_files == expected, "Program Files is %r, expected %r" % (program_files, expected))
     console = console_entries(stdout)
-    beside = read_log_file(os.path.join(folder, LOG_NAME))
-    temporary = read_log_file(os.path.join(wine.unix(wine.echo("TEMP")), LOG_NAME))
+    beside = read_log_file(os.path.join(folder, run.LOG_NAME))
+    temporary = read_log_file(os.path.join(wine.unix(wine.echo("TEMP")), run.LOG_NAME))
     check_complete_run(console, "console", program_files)
     check_complete_run(beside, "log beside the tool", program_files)
     check(beside == temporary, "the two log files differ")
@@ -194,22 +165,22 @@ def case_too_old(args, folder):
     installation.installation([], suite=False).seed()
     before = snapshot.take()
     tool = run.start(args.exe, folder, answer_no_box=False)
-    text = answer_box(args.answer_box, BANNER, 1)
+    text = answer_box(args.answer_box, run.BANNER, 1)
     code, stdout = finish(tool)
     for change in snapshot.diff(before, snapshot.take(restart=False)):
         check(footprint.classify(change) in ("log", "wine"), "the refused run changed %r" % change)
     message = "This program can be launched on Windows 2000 or higher. Exiting ..."
     check(text == message, "box text %r" % text)
     check(code == 1, "exit code %d, expected 1" % code)
-    entries = read_log_file(os.path.join(folder, LOG_NAME))
-    check(entries == ["", BANNER, "", "OS: majorv=4 minorv=0", "", message, "",
-                      BANNER + " completed abnormally.", ""], "refusal log: %r" % entries)
+    entries = read_log_file(os.path.join(folder, run.LOG_NAME))
+    check(entries == ["", run.BANNER, "", "OS: majorv=4 minorv=0", "", message, "",
+                      run.BANNER + " completed abnormally.", ""], "refusal log: %r" % entries)
     check(console_entries(stdout) == entries, "console and log file differ")
 
 
 def case_log_not_writable(args, folder):
     # A folder standing where the log file would go: the file cannot be created.
-    os.mkdir(os.path.join(folder, LOG_NAME))
+    os.mkdir(os.path.join(folder, run.LOG_NAME))
     tool = run.start(args.exe, folder, answer_no_box=False)
     text = answer_box(args.answer_box, "Remove.exe", 1)
     code, stdout = finish(tool)
@@ -218,7 +189,7 @@ def case_log_not_writable(args, folder):
           "permission to write to directory where remove.exe is located", "box text %r" % text)
     check(code == 0, "exit code %d, expected 0" % code)
     program_files = wine.echo("ProgramFiles")
-    temporary_path = os.path.join(wine.unix(wine.echo("TEMP")), LOG_NAME)
+    temporary_path = os.path.join(wine.unix(wine.echo("TEMP")), run.LOG_NAME)
     temporary = read_log_file(temporary_path)
     check_complete_run(temporary, "temporary-folder log", program_files)
     check(console_entries(stdout) == temporary, "console and temporary log differ")
@@ -240,11 +211,7 @@ def main():
         return 1
     with tempfile.TemporaryDirectory(prefix="tvremover-e2e-") as folder:
         CASES[args.case](args, folder)
-    if failures:
-        print("%d check(s) failed" % len(failures), file=sys.stderr)
-        return 1
-    print("%s: passed" % args.case)
-    return 0
+    return exit_code("%s: passed" % args.case)
 
 
 if __name__ == "__main__":

@@ -22,27 +22,17 @@ import tempfile
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from machine import installation, run as runner, wine as w  # noqa: E402
+from machine.checks import check, exit_code, failures  # noqa: E402
+from machine.wine import unix  # noqa: E402
 
 RUN = installation.RUN
-
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED: " + what, file=sys.stderr)
-
-
-def unix(windows_path):
-    return w.unix(windows_path)
 
 
 def run_tool(exe, work):
     run = runner.start(exe, work).finish(900)
-    log = pathlib.Path(work) / "TVRemover.log.txt"
+    log = pathlib.Path(work) / runner.LOG_NAME
     text = log.read_text("utf-8", errors="replace") if log.is_file() else ""
-    lines = [line.rstrip("\r")[23:] for line in text.split("\n")]
+    lines = [line.rstrip("\r")[runner.STAMP_WIDTH:] for line in text.split("\n")]
     return run, lines
 
 
@@ -122,9 +112,8 @@ def main():
     if failures:
         print("--- log ---")
         print("\n".join(lines))
-        return 1
-    print("suite removal %s: OK (%s prefix)" % (args.case, "64-bit" if m.places.wow64 else "32-bit"))
-    return 0
+    return exit_code("suite removal %s: OK (%s prefix)" %
+                     (args.case, "64-bit" if m.places.wow64 else "32-bit"))
 
 
 if __name__ == "__main__":

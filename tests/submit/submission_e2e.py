@@ -16,41 +16,35 @@ import email
 import email.policy
 import glob
 import os
+import pathlib
 import re
 import subprocess
 import sys
 import tempfile
 import time
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "e2e"))
+
+from machine import wine as w  # noqa: E402
+from machine.checks import check, exit_code  # noqa: E402
+
 SENDER = "e2e@tvremover.example"
-failures = []
 
 
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED: " + what, file=sys.stderr)
+def helper(*command):
+    """A Windows helper answering a box or the prompt, started now."""
+    return w.program(["wine", *command])
 
 
-class helper:
-    """A Windows helper whose output goes to a file: Wine's explorer.exe may hold
-    a pipe's write end open long after the helper ended, so reading a pipe to its
-    end could wait for ever; the helper's own exit is what is waited for."""
-
-    def __init__(self, folder, *command):
-        self.output = tempfile.TemporaryFile(dir=folder)
-        self.process = subprocess.Popen(["wine", *command], stdin=subprocess.DEVNULL,
-                                        stdout=self.output, stderr=subprocess.DEVNULL)
-
-    def result(self, what):
-        try:
-            self.process.wait(timeout=60)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait(timeout=30)
-        check(self.process.returncode == 0, what + " never appeared")
-        self.output.seek(0)
-        return self.output.read().decode("cp1252", errors="replace").strip()
+def answered(started, what):
+    """What the helper read in its window, once it ended (at most a minute)."""
+    try:
+        done = started.finish(60)
+    except subprocess.TimeoutExpired as late:
+        check(False, what + " never appeared")
+        return late.output.decode("cp1252", errors="replace").strip()
+    check(done.returncode == 0, what + " never appeared")
+    return done.stdout.decode("cp1252", errors="replace").strip()
 
 
 def delivered_messages(mail_dir):
@@ -77,13 +71,11 @@ def main():
     if not os.path.isfile(exe):
         sys.exit("TVRemover.exe not found at %s: build the release tree first" % exe)
     folder = tempfile.mkdtemp(prefix="submission-e2e-")
-    outputs = tempfile.mkdtemp(prefix="submission-e2e-helpers-")
 
-    question = helper(outputs, args.answer_box, "Orvanta support", "6", "600000")
-    prompt = helper(outputs, args.answer_prompt, SENDER, "600000")
-    outcome = helper(outputs, args.answer_box, "Log file submitted", "1", "600000")
-    tool = subprocess.Popen(["wine", exe], cwd=folder, stdin=subprocess.DEVNULL,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    question = helper(args.answer_box, "Orvanta support", "6", "600000")
+    prompt = helper(args.answer_prompt, SENDER, "600000")
+    outcome = helper(args.answer_box, "Log file submitted", "1", "600000")
+    tool = w.start(exe, cwd=folder)
     try:
         code = tool.wait(timeout=420)
     except subprocess.TimeoutExpired:
@@ -91,10 +83,10 @@ def main():
         code = tool.wait(timeout=30)
         check(False, "TVRemover.exe still ran after 420 s")
     check(code == 0, "exit code %d, expected 0" % code)
-    check(question.result("the offer") ==
+    check(answered(question, "the offer") ==
           "Would you like to send a log file to Orvanta support?", "the offer's text")
-    prompt.result("the e-mail prompt")
-    check(outcome.result("the box \"Log file submitted\"") ==
+    answered(prompt, "the e-mail prompt")
+    check(answered(outcome, "the box \"Log file submitted\"") ==
           "Thank you. The log file has been submitted.", "the outcome box's text")
 
     with open(os.path.join(folder, "TVRemover.log.txt"), "rb") as f:
@@ -118,10 +110,8 @@ def main():
         check(message.get_payload(decode=True) == log,
               "the body is not the log beside the tool (%d bytes)" % len(log))
         check(log.startswith(b"\xef\xbb\xbf") and b"completed OK." in log, "the log is incomplete")
-    if failures:
-        sys.exit("%d check(s) failed" % len(failures))
-    print("submission_e2e: the log of a whole run arrived through a strict Postfix")
+    return exit_code("submission_e2e: the log of a whole run arrived through a strict Postfix")
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

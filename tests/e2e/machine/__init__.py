@@ -5,7 +5,10 @@ Modules:
   installation  seeds Tarvello and the Pellane suite in chosen states
   snapshot      the whole registry and drive C, and the diff of two snapshots
   footprint     classifies each change: the product's/suite's, the log, Wine's, outside
-  run           runs TVRemover.exe and reads its log
+  run           runs TVRemover.exe and reads its log; the log's time stamps and
+                stage headings
+  checks        the checks of a script, each failure reported at once, and its
+                exit code
 
 Usage, inside scripts/with-prefix.sh (which exports WINEPREFIX):
 

@@ -138,6 +138,16 @@ class packed_guids(unittest.TestCase):
                          "4C19A0E5D2B738F4C961D2B8E4A7305F")
 
 
+class registry_files(unittest.TestCase):
+    def test_each_kind_of_value(self):
+        text = wine.reg_file([(r"HKEY_CURRENT_USER\Software\T",
+                               {"": "a\\b", "n": 5, "b": b"\x01\x02", "r": wine.raw("hex(7):00,00"),
+                                "gone": None})])
+        self.assertEqual(text.split("\r\n")[2:9],
+                         [r"[HKEY_CURRENT_USER\Software\T]", r'@="a\\b"', '"n"=dword:00000005',
+                          '"b"=hex:01,02', '"r"=hex(7):00,00', '"gone"=-', ""])
+
+
 class summary_lines(unittest.TestCase):
     def test_removed_tree_is_one_line_and_outside_changes_are_named(self):
         before = state({r"HKEY_LOCAL_MACHINE\Software\Corvane": {},

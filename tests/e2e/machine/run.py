@@ -10,7 +10,34 @@ from . import wine as w
 BANNER = "Tarvello Remover version 1.0.6.4"
 COMPLETED = BANNER + " completed OK."
 LOG_NAME = "TVRemover.log.txt"
+# Every log and console line starts with a time stamp and a mark, as
+# "2026/12/09 05:33:52 #  ", STAMP_WIDTH characters; a line without one
+# continues the entry before it.
 STAMP = re.compile(r"^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2} [# +!>@]  ")
+STAMP_WIDTH = 23
+
+# The frame of a run's stages: a heading, and the separator that closes it.
+SEPARATOR = "=" * 50
+
+
+def heading(title):
+    return "**** " + title + " ****"
+
+
+ADMIN_CHECK = heading("Check if Tarvello force remover runs as Administrator")
+# The stages every run goes through, in order; the Installer database passes
+# (installer_pass) run between the second and the third and frame themselves.
+STAGES = [heading(title) for title in (
+    "Stop product processes", "Stop & Delete Pellane Tools", "Deal with Pellane 3.1.x",
+    "Remove CorvaneTray", "Cleaning SOFTWARE registry",
+    "Removing Tarvello Specific AppData folders", "Removing shortcuts",
+    "Removing Desktop shortcut", "Cleaning Program Files folder",
+    "Removing files from Virtual Store")]
+
+
+def installer_pass(bits):
+    """The heading of the Installer database pass over one view ("32" or "64")."""
+    return heading("Cleaning Installation Database (%s)" % bits)
 
 
 def entries(text):
@@ -19,7 +46,7 @@ def entries(text):
     out = []
     for line in text.replace("\r\n", "\n").split("\n"):
         if STAMP.match(line):
-            out.append(line[23:])
+            out.append(line[STAMP_WIDTH:])
         elif out:
             out[-1] += "\n" + line
     return out

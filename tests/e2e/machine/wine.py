@@ -166,10 +166,15 @@ def quoted(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
+class raw(str):
+    """A value given as its .reg data text ("dword:00000001", "hex(7):..."), so
+    that a value of any type and size can be written."""
+
+
 def reg_file(keys):
     """A .reg text for [(key path, {name: value})]: str is REG_SZ, int REG_DWORD,
-    bytes REG_BINARY; a value of None deletes the value, a path starting with '-'
-    deletes the key."""
+    bytes REG_BINARY, raw as written; a value of None deletes the value, a path
+    starting with '-' deletes the key."""
     lines = ["Windows Registry Editor Version 5.00", ""]
     for path, values in keys:
         lines.append("[" + path + "]")
@@ -177,6 +182,8 @@ def reg_file(keys):
             label = "@" if name == "" else quoted(name)
             if value is None:
                 data = "-"
+            elif isinstance(value, raw):
+                data = value
             elif isinstance(value, str):
                 data = quoted(value)
             elif isinstance(value, bytes):
@@ -188,16 +195,19 @@ def reg_file(keys):
     return "\r\n".join(lines) + "\r\n"
 
 
-def import_keys(keys, view):
-    """`reg import` of keys into one registry view ("64", "32" or "")."""
+def import_keys(keys, view, required=True):
+    """`reg import` of keys into one registry view ("64", "32" or ""). A failed
+    import ends the script, or when not `required` answers False (some keys may
+    then be missing)."""
     if not keys:
-        return
+        return True
     with tempfile.TemporaryDirectory(prefix="seed-") as folder:
         path = pathlib.Path(folder) / "seed.reg"
         path.write_bytes(b"\xff\xfe" + reg_file(keys).encode("utf-16-le"))
         result = wine("reg", "import", windows_path(path), *view_flags(view))
-    if result.returncode != 0:
+    if result.returncode != 0 and required:
         sys.exit("seeding the registry failed: " + result.stderr.decode(errors="replace"))
+    return result.returncode == 0
 
 
 def query_value(key, name, view):
