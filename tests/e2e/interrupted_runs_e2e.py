@@ -30,7 +30,7 @@ import time
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from machine import footprint, installation, run, snapshot, wine  # noqa: E402
-import machine_scenarios as scenarios  # noqa: E402
+import machine_scenarios_e2e as scenarios  # noqa: E402
 from machine.checks import check, exit_code  # noqa: E402
 
 # Every stage heading a run on this machine shows, with the Installer pass over

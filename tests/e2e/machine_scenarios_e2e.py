@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """One installation state on one reported Windows version, removed twice.
 
-    machine_scenarios.py SCENARIO --exe TVRemover.exe --program FILE...
+    machine_scenarios_e2e.py SCENARIO --exe TVRemover.exe --program FILE...
 
 Seeds the prefix (WINEPREFIX, made by scripts/with-prefix.sh with the
 scenario's version) in the scenario's state, snapshots it, runs TVRemover.exe,

@@ -9,7 +9,7 @@ next to them, files of another maker that must stay. Runs TVRemover.exe and
 compares listings of drive C taken before the product was seeded and after the
 run: nothing of the product is left, and nothing else has changed.
 
-    file_system_cleaning.py PATH-TO-TVRemover.exe
+    file_system_cleaning_e2e.py PATH-TO-TVRemover.exe
 """
 import pathlib
 import shutil

@@ -8,7 +8,7 @@ other products. Runs TVRemover.exe and compares registry exports taken before
 and after: exactly the records the removal is meant to take are gone, and
 everything else is unchanged. Also checks the log's detection and stage lines.
 
-    registry_cleaning.py PATH-TO-TVRemover.exe
+    registry_cleaning_e2e.py PATH-TO-TVRemover.exe
 """
 import pathlib
 import sys
