@@ -7,6 +7,7 @@
 
 #include "cleaning/files/ansi_path.h"
 #include "cleaning/files/directory_removal.h"
+#include "cleaning/files/restart_removal.h"
 #include "cleaning/files/tree_removal.h"
 #include "support/log/log.h"
 
@@ -42,6 +43,10 @@ bool remove_file(const std::string& file) {
         error = ::GetLastError();
     }
     replay::log::info("FAILED TO remove '%s'; error %d !", file.c_str(), static_cast<int>(error));
+    try {
+        schedule_removal_at_restart(wide_path(file), error);
+    } catch (const std::exception&) {
+    }
     return false;
 }
 

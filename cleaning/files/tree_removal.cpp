@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cleaning/files/directory_removal.h"
+#include "cleaning/files/restart_removal.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 #include "support/text/ascii.h"
@@ -175,45 +176,51 @@ private:
         }
     }
 
-    void remove_entry(const std::wstring& path, DWORD attributes, const std::wstring& expected) {
+    // True when the entry is gone, or goes at the next restart.
+    bool remove_entry(const std::wstring& path, DWORD attributes, const std::wstring& expected) {
         entry_facts facts = examine(path, attributes, expected);
         switch (facts.kind) {
             case entry_kind::unreadable:
-                if (!is_not_found(facts.error))
-                    failed(path, facts.error);
-                return;
+                if (is_not_found(facts.error))
+                    return true;
+                failed(path, facts.error);
+                return false;
             case entry_kind::unremovable_link:
                 replay::log::error_w(
                     L"! '%ls' is a link that this system cannot remove without removing what "
                     L"it points to; left in place !",
                     path.c_str());
                 failed(path, ERROR_CANT_RESOLVE_FILENAME);
-                return;
+                return false;
             case entry_kind::removable_link:
                 // Removing a link removes the link alone; its read-only flag, if any,
                 // is left alone since changing it would change the target's.
-                delete_entry(path, attributes);
-                return;
-            case entry_kind::plain:
+                return delete_entry(path, attributes, false);
+            case entry_kind::plain: {
+                bool contents_go = true;
                 if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                    remove_contents(path, facts.name);
+                    contents_go = remove_contents(path, facts.name);
                 if (attributes & FILE_ATTRIBUTE_READONLY)
                     ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-                delete_entry(path, attributes);
-                return;
+                return delete_entry(path, attributes, contents_go);
+            }
         }
+        return false;
     }
 
-    void remove_contents(const std::wstring& folder, const std::wstring& folder_name) {
+    // True when every entry is gone, or goes at the next restart.
+    bool remove_contents(const std::wstring& folder, const std::wstring& folder_name) {
         std::vector<std::pair<std::wstring, DWORD>> entries;
         if (!list(folder, entries))
-            return;
+            return false;
+        bool all_go = true;
         for (const auto& entry : entries) {
             std::wstring expected;
             if (!folder_name.empty())
                 expected = without_trailing_backslash(folder_name) + L"\\" + entry.first;
-            remove_entry(folder + L"\\" + entry.first, entry.second, expected);
+            all_go = remove_entry(folder + L"\\" + entry.first, entry.second, expected) && all_go;
         }
+        return all_go;
     }
 
     // The whole listing is read before anything is removed, so no search handle
@@ -240,13 +247,20 @@ private:
         return true;
     }
 
-    void delete_entry(const std::wstring& path, DWORD attributes) {
-        bool done = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? remove_directory_once_released(path)
-                                                            : ::DeleteFileW(path.c_str()) != FALSE;
-        if (done)
+    // A folder whose contents all go at the next restart goes after them.
+    bool delete_entry(const std::wstring& path, DWORD attributes, bool contents_go) {
+        const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        bool done =
+            folder ? remove_directory_once_released(path) : ::DeleteFileW(path.c_str()) != FALSE;
+        if (done) {
             ++removed_;
-        else
-            failed(path, ::GetLastError());
+            return true;
+        }
+        const DWORD code = ::GetLastError();
+        failed(path, code);
+        if (folder && code == ERROR_DIR_NOT_EMPTY)
+            return contents_go && schedule_folder_removal_at_restart(path, code);
+        return schedule_removal_at_restart(path, code);
     }
 
     void failed(const std::wstring& path, DWORD code) {
