@@ -8,6 +8,7 @@
 #include "cleaning/environment/windows_version.h"
 #include "driver/exit_codes.h"
 #include "driver/log_setup.h"
+#include "driver/run_outcome.h"
 #include "driver/stages.h"
 #include "submit/submission_flow.h"
 #include "support/log/console.h"
@@ -170,6 +171,7 @@ int run(const run_options& options, const run_seams& seams) {
 int run(const run_options& options, const run_seams& seams, const std::vector<stage>& stages) {
     installed_seams installed(seams);
     quiet_boxes quiet(options.quiet);
+    run_outcome outcome(options.quiet);
     cleaning::product_cleaner context("Tarvello");
     context.log_available = true;
     progress where;
@@ -183,7 +185,7 @@ int run(const run_options& options, const run_seams& seams, const std::vector<st
         detect_product(context);
         run_stages(stages, context, where);
         complete(context, options, where);
-        return exit_completed;
+        return outcome.completed_code();
     } catch (...) {
         return where.stop_on_failure();
     }
