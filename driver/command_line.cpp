@@ -22,6 +22,20 @@ std::size_t after_program_name(const std::wstring& text) {
     return i;
 }
 
+bool is_ascii(const std::wstring& text) {
+    for (wchar_t c : text) {
+        if (c > 0x7F)
+            return false;
+    }
+    return true;
+}
+
+command_line not_understood(command_line parsed, const std::wstring& argument) {
+    parsed.action = command_line::not_understood;
+    parsed.offending = argument;
+    return parsed;
+}
+
 }  // namespace
 
 std::vector<std::wstring> split_arguments(const std::wstring& text) {
@@ -71,6 +85,8 @@ std::vector<std::wstring> split_arguments(const std::wstring& text) {
 command_line parse_arguments(const std::vector<std::wstring>& arguments) {
     command_line parsed;
     bool usage = false;
+    std::wstring send_switch;
+    std::wstring sender_switch;
     for (const std::wstring& argument : arguments) {
         const bool is_switch = !argument.empty() && (argument[0] == L'/' || argument[0] == L'-');
         const std::size_t colon = argument.find(L':');
@@ -91,12 +107,25 @@ command_line parse_arguments(const std::vector<std::wstring>& arguments) {
             parsed.options.quiet = true;
         } else if (is_switch && name == L"log" && !value.empty()) {
             parsed.options.log_folder = value;
+        } else if (is_switch && !has_value && name == L"send") {
+            parsed.options.send = true;
+            send_switch = argument;
+        } else if (is_switch && name == L"sender" && !value.empty() && is_ascii(value)) {
+            parsed.options.sender.assign(value.begin(), value.end());
+            sender_switch = argument;
         } else {
             parsed.action = command_line::not_understood;
             parsed.offending = argument;
             return parsed;
         }
     }
+    // Sending is the answer to a question only a quiet run leaves unasked: a
+    // script that says /send without /quiet would still wait at the question,
+    // and a sender without /send would be ignored; either is told at once.
+    if (!sender_switch.empty() && !parsed.options.send)
+        return not_understood(parsed, sender_switch);
+    if (!send_switch.empty() && !parsed.options.quiet)
+        return not_understood(parsed, send_switch);
     if (usage)
         parsed.action = command_line::show_usage;
     return parsed;
@@ -109,6 +138,7 @@ std::string usage_text() {
            "uses, from this machine.\n"
            "\n"
            "TVRemover.exe [/quiet] [/log:FOLDER]\n"
+           "TVRemover.exe /quiet /send [/sender:ADDRESS] [/log:FOLDER]\n"
            "TVRemover.exe /?\n"
            "\n"
            "  /quiet       Shows no message box and waits for nobody: what a box would\n"
@@ -118,6 +148,13 @@ std::string usage_text() {
            "  /log:FOLDER  Writes the log to FOLDER instead of the current folder (the\n"
            "               copy in the temporary folder stays). Quote a FOLDER with\n"
            "               blanks: /log:\"C:\\Removal logs\"\n"
+           "  /send        With /quiet: sends the log to support without asking, from\n"
+           "               the address the suite is configured with, else from\n"
+           "               /sender:ADDRESS; without either it is not sent. The\n"
+           "               outcome is written to the console.\n"
+           "  /sender:ADDRESS\n"
+           "               With /send: the sender when the suite has none (one\n"
+           "               mailbox, plain ASCII: admin@example.com).\n"
            "  /?           Shows this text and changes nothing.\n"
            "\n"
            "Switches begin with / or - and may be typed in any case.\n"

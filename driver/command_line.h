@@ -17,6 +17,11 @@ struct run_options {
     // The folder of the log otherwise written to the current folder; empty
     // keeps the current folder.
     std::wstring log_folder;
+    // With `quiet`: the log is sent to support without asking, from the
+    // configured address, else from `sender`; without one it is not sent.
+    bool send = false;
+    // ASCII as typed; checked as the prompt checks a typed address, when sending.
+    std::string sender;
 };
 
 struct command_line {

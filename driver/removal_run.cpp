@@ -139,6 +139,15 @@ private:
     bool quiet_;
 };
 
+// The console as the only listener while it lasts, once the log is closed.
+class console_after_log {
+public:
+    console_after_log() { replay::log::add_listener(0, new replay::log::console()); }
+    console_after_log(const console_after_log&) = delete;
+    console_after_log& operator=(const console_after_log&) = delete;
+    ~console_after_log() { replay::log::shutdown(); }
+};
+
 void complete(cleaning::product_cleaner& context, const run_options& options, progress& where) {
     replay::log::info("%s completed OK.", banner);
     replay::log::info("");
@@ -148,10 +157,16 @@ void complete(cleaning::product_cleaner& context, const run_options& options, pr
     where.log_closed();
     // Under /quiet the offer would be declined unseen, and without a log beside
     // the tool the flow would only wait: neither has a place in a quiet run.
-    if (options.quiet)
+    if (options.quiet && !options.send)
         return;
     where.at("the log submission");
-    submit::offer_log_submission(context, log_base_path(options.log_folder));
+    if (!options.quiet) {
+        submit::offer_log_submission(context, log_base_path(options.log_folder));
+        return;
+    }
+    // The log is closed, so the console alone tells what the sending met.
+    console_after_log told;
+    submit::send_log_unasked(context, log_base_path(options.log_folder), options.sender);
 }
 
 }  // namespace

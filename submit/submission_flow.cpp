@@ -179,6 +179,25 @@ void offer_and_send(m2::message& message, const cleaning::product_cleaner& conte
     }
 }
 
+enum class log_read { missing, empty, ready };
+
+// The message around the log file, when the file holds anything to send.
+log_read read_log(m2::message& message, const cleaning::product_cleaner& context,
+                  const std::string& base_name) {
+    compose(message, context);
+    const std::string path = base_name + ".log.txt";
+    replay::handles::unique_handle file(
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return log_read::missing;
+    std::string content;
+    if (!read_whole_file(file.get(), content) || content.size() <= 2)
+        return log_read::empty;
+    message.set_text(log_text(content));
+    return log_read::ready;
+}
+
 }  // namespace
 
 void offer_log_submission(cleaning::product_cleaner& context, const std::string& base_name) {
@@ -197,23 +216,40 @@ int submit_log(cleaning::product_cleaner& context, std::string base_name) {
 int submit_log(cleaning::product_cleaner& context, std::string base_name,
                const mail_server& server) {
     m2::message message(replay::unicode::system_converter());
-    compose(message, context);
-
-    const std::string path = base_name + ".log.txt";
-    replay::handles::unique_handle file(
-        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                      FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    const log_read read = read_log(message, context, base_name);
+    if (read == log_read::missing)
         return 0;
-    std::string content;
-    if (!read_whole_file(file.get(), content) || content.size() <= 2)
-        return 1;
-    message.set_text(log_text(content));
-    // The message holds the text from here on; the file's bytes are not needed
-    // while it is sent.
-    std::string().swap(content);
-    offer_and_send(message, context, server);
+    if (read == log_read::ready)
+        offer_and_send(message, context, server);
     return 1;
+}
+
+void send_log_unasked(cleaning::product_cleaner& context, const std::string& base_name,
+                      const std::string& sender) {
+    send_log_unasked(context, base_name, sender, {support_mail_host, support_mail_port});
+}
+
+void send_log_unasked(cleaning::product_cleaner& context, const std::string& base_name,
+                      const std::string& sender, const mail_server& server) {
+    m2::message message(replay::unicode::system_converter());
+    const log_read read = read_log(message, context, base_name);
+    if (read == log_read::missing)
+        show_ok_box(not_submitted, not_submitted);
+    if (read != log_read::ready)
+        return;
+    try {
+        const std::string from = is_acceptable_typed_sender(context.user_email) ? context.user_email
+                                 : is_acceptable_typed_sender(sender)           ? sender
+                                                                                : std::string();
+        if (from.empty()) {
+            show_ok_box(no_sender, not_submitted);
+            return;
+        }
+        message.add_header("From", "<" + from + ">");
+        send(message, server);
+    } catch (const std::exception& e) {
+        show_ok_box(e.what(), not_submitted);
+    }
 }
 
 }  // namespace submit

@@ -27,4 +27,13 @@ struct mail_server {
 int submit_log(cleaning::product_cleaner& context, std::string base_name,
                const mail_server& server);
 
+// For a run nobody attends: sends the log without asking, from the configured
+// address, else from `sender`; neither acceptable, it is not sent. Never opens
+// the prompt; the outcome goes through the message boxes (which a quiet run
+// does not show) as the asking flow's does.
+void send_log_unasked(cleaning::product_cleaner& context, const std::string& base_name,
+                      const std::string& sender);
+void send_log_unasked(cleaning::product_cleaner& context, const std::string& base_name,
+                      const std::string& sender, const mail_server& server);
+
 }  // namespace submit
