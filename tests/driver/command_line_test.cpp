@@ -47,6 +47,12 @@ TEST(CommandLine, SwitchesInEitherFormAndAnyCase) {
     EXPECT_EQ(L"\\\\server\\share\\logs",
               parse(L"x /LOG:\\\\server\\share\\logs").options.log_folder);
 
+    parsed = parse(L"x -SEND /sender:\"ops@example.com\" /q");
+    EXPECT_EQ(driver::command_line::run, parsed.action);
+    EXPECT_TRUE(parsed.options.send);
+    EXPECT_EQ("ops@example.com", parsed.options.sender);
+    EXPECT_FALSE(parse(L"x /q").options.send);
+
     EXPECT_EQ(driver::command_line::show_usage, parse(L"x /?").action);
     EXPECT_EQ(driver::command_line::show_usage, parse(L"x /quiet -?").action);
 }
@@ -59,14 +65,24 @@ TEST(CommandLine, AnythingElseIsNotUnderstoodAndNamed) {
         EXPECT_EQ(driver::split_arguments(std::wstring(L"x ") + argument).at(0), parsed.offending)
             << argument;
     }
+    // Sending without /quiet would still wait at the question, and a sender
+    // without /send would be ignored: both are named, wherever they stand.
+    for (const wchar_t* line :
+         {L"x /send", L"x /send /sender:a@b.example", L"x /q /sender:a@b.example", L"x /q /sender:",
+          L"x /q /send /sender:j\x00fcrg@b.example"}) {
+        const auto parsed = parse(line);
+        EXPECT_EQ(driver::command_line::not_understood, parsed.action) << line;
+        EXPECT_EQ(L'/', parsed.offending.at(0)) << line;
+    }
+    EXPECT_EQ(L"/send", parse(L"x /send /sender:a@b.example").offending);
     // Asking for the usage does not make a wrong switch right.
     EXPECT_EQ(driver::command_line::not_understood, parse(L"x /? /bogus").action);
 }
 
 TEST(CommandLine, UsageDocumentsEverySwitchAndExitCode) {
     const std::string usage = driver::usage_text();
-    for (const char* named :
-         {"/quiet", "/q,", "/s", "/silent", "/log:FOLDER", "/?", "  0 ", "  1 ", "  3 ", "  87 "}) {
+    for (const char* named : {"/quiet", "/q,", "/s", "/silent", "/log:FOLDER", "/send",
+                              "/sender:ADDRESS", "/?", "  0 ", "  1 ", "  3 ", "  87 "}) {
         EXPECT_NE(std::string::npos, usage.find(named)) << named;
     }
 }

@@ -1,7 +1,13 @@
 // Runs as a script starts them: /quiet, with nobody to answer, and /log:FOLDER.
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -164,6 +170,55 @@ TEST_F(ScriptedRun, QuietQuestionsAreDeclined) {
     EXPECT_EQ(IDOK, cleaning::show_message_box("Done.", "Support", MB_OK | MB_ICONINFORMATION));
     cleaning::use_quiet_message_boxes(false);
     EXPECT_THAT(boxes_.shown(), IsEmpty());
+}
+
+// Standard output into a file while it lives: what a run tells the console.
+class captured_console {
+public:
+    explicit captured_console(const std::string& path) : path_(path) {
+        std::fflush(stdout);
+        saved_ = _dup(1);
+        const int file = _open(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, 0600);
+        _dup2(file, 1);
+        _close(file);
+    }
+    ~captured_console() { restore(); }
+    std::string text() {
+        restore();
+        std::ifstream in(path_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    void restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stdout);
+        _dup2(saved_, 1);
+        _close(saved_);
+        saved_ = -1;
+    }
+    std::string path_;
+    int saved_ = -1;
+};
+
+TEST_F(ScriptedRun, QuietSendWithoutAnAcceptableSenderTellsTheConsoleNotABox) {
+    // Neither the configured address (none here) nor the given one is a
+    // mailbox: the log stays, and nothing is asked or shown to say so.
+    driver::run_options options = quiet();
+    options.send = true;
+    options.sender = "ops@example.com\r\nBcc: x@example.com";
+    captured_console console(path("console.txt"));
+    EXPECT_EQ(driver::exit_completed, run(options));
+    const std::string told = console.text();
+    EXPECT_THAT(boxes_.shown(), IsEmpty());
+    EXPECT_NE(std::string::npos,
+              told.find("Message box \"Log file not submitted\" not shown (quiet run), answered "
+                        "OK: Log file can't be sent without a sender"))
+        << told;
+    EXPECT_LT(told.find(std::string(banner) + " completed OK."),
+              told.find("Log file not submitted"));
+    EXPECT_THAT(log_in("current"), Not(Contains(::testing::HasSubstr("Log file not submitted"))));
 }
 
 TEST_F(ScriptedRun, LogFolderHoldsTheLogOtherwiseBesideTheTool) {
