@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "cleaning/files/tree_removal.h"
+#include "cleaning/removal_outcome.h"
 #include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"
+#include "tests/common/registry_views.h"
+#include "tests/common/text.h"
 #include "tests/common/virtual_clock.h"
 
 namespace {
@@ -224,6 +227,84 @@ TEST_F(Links, FileAndEmptyFolderLinksKeepTheirTargets) {
     EXPECT_TRUE(contains(log.texts(), "Failed to remove empty folder '" + path("to_empty") +
                                           "', GetLastError()=" +
                                           std::to_string(ERROR_CANT_RESOLVE_FILENAME) + " !"));
+}
+
+// Files in use go at the next restart, but only while a removal outcome listens.
+class RestartRemoval : public FileRemoval, public cleaning::removal_outcome {
+protected:
+    RestartRemoval() : before_(pending()) {}
+    ~RestartRemoval() override {
+        cleaning::use_removal_outcome(nullptr);
+        session_manager().set_raw(pending_name, REG_MULTI_SZ, before_.data(),
+                                  DWORD(before_.size() * sizeof(wchar_t)));
+    }
+    void scheduled_at_restart(const std::wstring& path) override { told.push_back(path); }
+
+    static constexpr const wchar_t* pending_name = L"PendingFileRenameOperations";
+    static testing_support::view_key session_manager() {
+        return testing_support::view_key(HKEY_LOCAL_MACHINE,
+                                         L"System\\CurrentControlSet\\Control\\Session Manager",
+                                         testing_support::view::bits64);
+    }
+    // The system's list: pairs of names, the second empty for a deletion.
+    static std::wstring pending() {
+        std::vector<wchar_t> data(64 * 1024);
+        DWORD size = DWORD(data.size() * sizeof(wchar_t));
+        if (::RegQueryValueExW(session_manager().handle(), pending_name, nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+            return std::wstring(1, L'\0');
+        return std::wstring(data.data(), size / sizeof(wchar_t));
+    }
+    // The last part of each path the system deletes at the next restart, in its order.
+    static std::vector<std::wstring> pending_deletions() {
+        std::vector<std::wstring> entries;
+        const std::wstring list = pending();
+        for (size_t at = 0; at < list.size();) {
+            entries.emplace_back(list.c_str() + at);
+            at += entries.back().size() + 1;
+        }
+        std::vector<std::wstring> deletions;
+        for (size_t at = 0; at + 1 < entries.size(); at += 2) {
+            if (!entries[at].empty() && entries[at + 1].empty())
+                deletions.push_back(entries[at].substr(entries[at].rfind(L'\\') + 1));
+        }
+        return deletions;
+    }
+
+    std::vector<std::wstring> told;
+
+private:
+    std::wstring before_;
+};
+
+TEST_F(RestartRemoval, HeldFileAndTheFoldersItAloneKeepAreScheduledInOrder) {
+    tree(path("in use"));
+    write_file(path("one.txt"));
+    testing_support::held_entry one(path("one.txt"));
+    testing_support::held_entry b(path("in use\\sub\\b.txt"));
+    ASSERT_TRUE(one.holds() && b.holds());
+    const std::vector<std::wstring> earlier = pending_deletions();
+
+    // Nobody listens: left in place, as a run started by hand leaves it.
+    EXPECT_FALSE(cleaning::remove_file(path("one.txt")));
+    EXPECT_EQ(pending_deletions(), earlier);
+
+    cleaning::use_removal_outcome(this);
+    EXPECT_FALSE(cleaning::remove_file(path("one.txt")));
+    EXPECT_FALSE(cleaning::remove_file(path("missing.txt")));
+    EXPECT_FALSE(cleaning::remove_folder(path("in use")));
+
+    std::vector<std::wstring> expected = earlier;
+    for (const wchar_t* name : {L"one.txt", L"b.txt", L"sub", L"in use"})
+        expected.push_back(name);
+    EXPECT_EQ(pending_deletions(), expected);
+    const std::wstring scratch_wide = testing_support::wide(scratch / "");
+    EXPECT_EQ(told, (std::vector<std::wstring>{
+                        scratch_wide + L"one.txt", scratch_wide + L"in use\\sub\\b.txt",
+                        scratch_wide + L"in use\\sub", scratch_wide + L"in use"}));
+    EXPECT_TRUE(contains(log.texts(), "   " + path("one.txt") +
+                                          " is in use; scheduled for removal at the next restart"));
+    EXPECT_TRUE(exists(path("in use\\sub\\b.txt")));
 }
 
 }  // namespace
