@@ -15,6 +15,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "cleaning/files/file_removal.h"
 #include "cleaning/message_box.h"
 #include "driver/exit_codes.h"
 #include "driver/removal_run.h"
@@ -242,6 +243,33 @@ TEST_F(ScriptedRun, LogFolderHoldsTheLogOtherwiseBesideTheTool) {
         EXPECT_EQ("Remove.exe", boxes_.shown().back().caption);
         EXPECT_FALSE(boost::filesystem::exists(root_ / "loga" / "TVRemover.log.txt"));
     }
+}
+
+// A stage that meets a product file another program holds open.
+std::string held_path;
+void remove_held_file(cleaning::product_cleaner&) {
+    std::ofstream(held_path).put('x');
+    HANDLE held = ::CreateFileA(held_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    cleaning::remove_file(held_path);
+    ::CloseHandle(held);
+}
+
+TEST_F(ScriptedRun, FileInUseMakesAQuietRunAskForARestartAndOnlyAQuietOne) {
+    held_path = path("current\\Tarvello.dll");
+    const std::vector<driver::stage> held = {
+        {"**** Held ****", remove_held_file, driver::stage_guard::none, nullptr}};
+    const std::string scheduled =
+        "   " + held_path + " is in use; scheduled for removal at the next restart";
+    driver::run_seams seams;
+    seams.message_boxes = &boxes_;
+    seams.clock = &clock_;
+    EXPECT_EQ(driver::exit_completed, driver::run(driver::run_options(), seams, held));
+    EXPECT_THAT(log_in("current"), Not(Contains(scheduled)));
+    EXPECT_EQ(driver::exit_restart_needed, driver::run(quiet(), seams, held));
+    EXPECT_THAT(log_in("current"), Contains(scheduled));
+    // The next run's outcome starts afresh.
+    EXPECT_EQ(driver::exit_completed, driver::run(quiet(), seams, one_stage));
 }
 
 }  // namespace
