@@ -4,9 +4,9 @@
 //
 //   window_watcher NAME SECONDS
 //
-// Waits up to SECONDS for a process whose executable is NAME, then watches
-// until no such process is left (or SECONDS are over). Each window of one is
-// printed once, when first seen:
+// Prints "watching" once it looks, then waits up to SECONDS for a process
+// whose executable is NAME and watches until no such process is left (or
+// SECONDS are over). Each window of one is printed once, when first seen:
 //   window PID CLASS "TITLE" visible|hidden top-level|message-only
 // Exit code: 0 no window seen, 1 a window seen, 2 the program never ran or
 // outlived SECONDS.
@@ -83,6 +83,8 @@ int main(int argc, char** argv) {
     const DWORD started = ::GetTickCount();
     watch state;
     bool seen_running = false;
+    std::printf("watching\n");
+    std::fflush(stdout);
     while (::GetTickCount() - started < limit) {
         const std::set<DWORD> now = processes_named(argv[1]);
         if (now.empty() && seen_running)
