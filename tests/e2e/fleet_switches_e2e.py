@@ -1,21 +1,31 @@
 #!/usr/bin/env python3
 """End-to-end runs of TVRemover.exe started as a deployment script starts it.
 
-    fleet_switches_e2e.py CASE --exe TVRemover.exe [--program FILE...]
+    fleet_switches_e2e.py CASE --exe TVRemover.exe --watcher window_watcher.exe [--program FILE...]
 
 CASE is one of:
   installed  a machine with the product and the suite installed: a switch the
              tool does not know, and /?, change nothing (the whole machine is
              compared around them); then /QUIET with -log:FOLDER, with nobody
              answering boxes on a prefix where a box would wait, ends by itself
-             with exit code 0, its log in FOLDER and the product gone
+             with exit code 0, its log in FOLDER and the product gone, and its
+             process never has a window
   nt40       a prefix reporting Windows NT 4.0: /q refuses with exit code 1,
              without a box
+  send       inside tests/support/mail/with-mail-servers.sh, a machine without
+             the suite (so no configured sender): /q /send /sender:ADDRESS
+             -log:FOLDER mails the log in FOLDER to the support server, from
+             ADDRESS, with no window, and says so on the console
 
 The programs are the built stand-ins the installation needs (installation.PROGRAMS).
-Run it through scripts/with-prefix.sh, without --no-display: a box must wait there.
+The watcher (tests/programs/window_watcher) names every window of the tool's
+process. Run it through scripts/with-prefix.sh, without --no-display: a box must
+wait there.
 """
 import argparse
+import email
+import email.policy
+import glob
 import os
 import pathlib
 import subprocess
@@ -33,6 +43,9 @@ WORK = installation.TESTS_FOLDER + r"\work"
 LOG_FOLDER = installation.TESTS_FOLDER + r"\fleet logs"
 # Far more than a whole removal takes; a box left waiting would hold the tool past it.
 RUN_SECONDS = 420
+SENDER = "fleet@tvremover.example"
+SUBMITTED = ('Message box "Log file submitted" not shown (quiet run), answered OK: '
+             "Thank you. The log file has been submitted.")
 
 
 def start_tool(exe, *args):
@@ -52,6 +65,24 @@ def start_tool(exe, *args):
     print("TVRemover.exe %s: exit code %d after %.0f s" % (" ".join(args), done.returncode,
                                                            time.time() - started))
     return done.returncode, done.stdout.decode("cp437", errors="replace")
+
+
+def watched_tool(exe, watcher, *args):
+    """start_tool with the window watcher looking from before the tool starts;
+    also returns the windows it saw the tool's process own."""
+    watching = w.program(["wine", str(pathlib.Path(watcher).resolve()), "TVRemover.exe",
+                          str(RUN_SECONDS + 60)])
+    check(next(watching.lines(), b"").strip() == b"watching", "the window watcher did not start")
+    returned, console = start_tool(exe, *args)
+    try:
+        done = watching.finish(120)
+        windows = done.stdout.decode("cp1252", errors="replace").splitlines()
+        check(done.returncode in (0, 1), "the window watcher: %r" % windows)
+    except subprocess.TimeoutExpired:
+        windows = []
+        check(False, "the window watcher did not end with the tool")
+    check(not windows, "TVRemover.exe %s had windows: %r" % (" ".join(args), windows))
+    return returned, console
 
 
 def log_lines(windows_folder):
@@ -80,10 +111,10 @@ def not_understood_changes_nothing(exe):
     w.restart_server()
 
 
-def quiet_run_with_log_folder(exe, machine):
+def quiet_run_with_log_folder(exe, watcher, machine):
     w.unix(LOG_FOLDER).mkdir(parents=True, exist_ok=True)
     machine.start()
-    returned, console = start_tool(exe, "/QUIET", "-log:" + LOG_FOLDER)
+    returned, console = watched_tool(exe, watcher, "/QUIET", "-log:" + LOG_FOLDER)
     check(returned == 0, "/quiet: exit code %r" % returned)
     lines = log_lines(LOG_FOLDER)
     check(lines is not None and run.COMPLETED in lines,
@@ -97,10 +128,34 @@ def quiet_run_with_log_folder(exe, machine):
           "/quiet: the product's Uninstall entry stayed")
 
 
+def quiet_send(exe, watcher):
+    w.unix(LOG_FOLDER).mkdir(parents=True, exist_ok=True)
+    returned, console = watched_tool(exe, watcher, "/q", "/send", "/sender:" + SENDER,
+                                     "-log:" + LOG_FOLDER)
+    check(returned == 0, "/q /send: exit code %r" % returned)
+    told = [line.strip() for line in run.entries(console)]
+    check(SUBMITTED in told, "/q /send: the console does not say the log went: %r" % told[-6:])
+    log = w.unix(LOG_FOLDER + "\\" + run.LOG_NAME).read_bytes()
+    check(not any(QUIET_LINE in line for line in run.entries(log.decode("utf-8").lstrip("\ufeff"))),
+          "/q /send: the log itself holds the sending's outcome")
+    pattern = os.path.join(os.environ["TVR_MAIL_DIR"], "maildir", "new", "*")
+    messages = []
+    for path in sorted(glob.glob(pattern)):
+        with open(path, "rb") as f:
+            messages.append(email.message_from_binary_file(f, policy=email.policy.default))
+    check(len(messages) == 1, "/q /send: %d messages at the server, expected 1" % len(messages))
+    for message in messages:
+        check([a.addr_spec for a in message["From"].addresses] == [SENDER],
+              "/q /send: From %r" % message["From"])
+        check(message.get_payload(decode=True) == log,
+              "/q /send: the message is not the log in %s" % LOG_FOLDER)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("case", choices=["installed", "nt40"])
+    parser.add_argument("case", choices=["installed", "nt40", "send"])
     parser.add_argument("--exe", required=True)
+    parser.add_argument("--watcher", required=True)
     parser.add_argument("--program", action="append", default=[])
     args = parser.parse_args()
 
@@ -112,10 +167,12 @@ def main():
               "NT 4.0, /q: the refusal's box text is not in the log: %r" % lines[-8:])
         check(run.BANNER + " completed abnormally." in run.entries(console),
               "NT 4.0, /q: the console does not end the run")
+    elif args.case == "send":
+        quiet_send(args.exe, args.watcher)
     else:
         machine = installation.installation(args.program).seed(start=False)
         not_understood_changes_nothing(args.exe)
-        quiet_run_with_log_folder(args.exe, machine)
+        quiet_run_with_log_folder(args.exe, args.watcher, machine)
     return exit_code("fleet switches %s: all checks passed" % args.case)
 
 
