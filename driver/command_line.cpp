@@ -163,7 +163,9 @@ std::string usage_text() {
            "  0   the run completed (\"completed OK.\")\n"
            "  1   refused: Windows older than 2000, or no administrator rights\n"
            "  3   an unexpected failure stopped the run; the log names it\n"
-           "  87  the command line was not understood; nothing was changed\n";
+           "  87  the command line was not understood; nothing was changed\n"
+           "  3010  /quiet only: completed, but files in use are deleted only at the\n"
+           "        next restart; the log names them\n";
 }
 
 }  // namespace driver
