@@ -81,8 +81,9 @@ TEST(CommandLine, AnythingElseIsNotUnderstoodAndNamed) {
 
 TEST(CommandLine, UsageDocumentsEverySwitchAndExitCode) {
     const std::string usage = driver::usage_text();
-    for (const char* named : {"/quiet", "/q,", "/s", "/silent", "/log:FOLDER", "/send",
-                              "/sender:ADDRESS", "/?", "  0 ", "  1 ", "  3 ", "  87 "}) {
+    for (const char* named :
+         {"/quiet", "/q,", "/s", "/silent", "/log:FOLDER", "/send", "/sender:ADDRESS", "/?", "  0 ",
+          "  1 ", "  3 ", "  87 ", "  3010 "}) {
         EXPECT_NE(std::string::npos, usage.find(named)) << named;
     }
 }
