@@ -292,6 +292,11 @@ TEST_F(RestartRemoval, HeldFileAndTheFoldersItAloneKeepAreScheduledInOrder) {
     cleaning::use_removal_outcome(this);
     EXPECT_FALSE(cleaning::remove_file(path("one.txt")));
     EXPECT_FALSE(cleaning::remove_file(path("missing.txt")));
+    // Refused for being read-only, not for being in use: a restart would not help.
+    write_file(path("read-only.txt"));
+    ::SetFileAttributesA(path("read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(cleaning::remove_file(path("read-only.txt")));
+    ::SetFileAttributesA(path("read-only.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_FALSE(cleaning::remove_folder(path("in use")));
 
     std::vector<std::wstring> expected = earlier;
