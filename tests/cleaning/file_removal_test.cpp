@@ -246,7 +246,7 @@ protected:
                                          L"System\\CurrentControlSet\\Control\\Session Manager",
                                          testing_support::view::bits64);
     }
-    // The system's list: pairs of names, the second empty for a deletion.
+    // The system's list of what to rename or delete at the next restart.
     static std::wstring pending() {
         std::vector<wchar_t> data(64 * 1024);
         DWORD size = DWORD(data.size() * sizeof(wchar_t));
@@ -255,20 +255,20 @@ protected:
             return std::wstring(1, L'\0');
         return std::wstring(data.data(), size / sizeof(wchar_t));
     }
-    // The last part of each path the system deletes at the next restart, in its order.
+    // The last part of each name in the system's list, in its order (a deletion's
+    // empty target adds none).
     static std::vector<std::wstring> pending_deletions() {
-        std::vector<std::wstring> entries;
-        const std::wstring list = pending();
-        for (size_t at = 0; at < list.size();) {
-            entries.emplace_back(list.c_str() + at);
-            at += entries.back().size() + 1;
+        std::vector<std::wstring> names;
+        std::wstring name;
+        for (wchar_t c : pending()) {
+            if (c != L'\0') {
+                name += c;
+            } else if (!name.empty()) {
+                names.push_back(name.substr(name.rfind(L'\\') + 1));
+                name.clear();
+            }
         }
-        std::vector<std::wstring> deletions;
-        for (size_t at = 0; at + 1 < entries.size(); at += 2) {
-            if (!entries[at].empty() && entries[at + 1].empty())
-                deletions.push_back(entries[at].substr(entries[at].rfind(L'\\') + 1));
-        }
-        return deletions;
+        return names;
     }
 
     std::vector<std::wstring> told;
