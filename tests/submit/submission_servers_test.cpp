@@ -162,6 +162,22 @@ TEST_F(SubmissionToServers, TypedSenderAndUtf16Log) {
     expect_submitted(boxes);
 }
 
+// Unasked, the configured sender goes first and the given one stands in for
+// the prompt only when the configured one is not a mailbox.
+TEST_F(SubmissionToServers, UnaskedSendTakesConfiguredSenderElseGivenOne) {
+    for (const std::string& configured :
+         {std::string("configured@tvremover.example"), std::string("not a mailbox")}) {
+        context.version_text = "unasked " + configured.substr(0, 3);
+        context.user_email = configured;
+        const std::string from = configured[0] == 'c' ? configured : "given@tvremover.example";
+        prepare("ServersUnasked", utf8_log(), utf8_log(), "<" + from + ">");
+        scripted_message_boxes boxes;
+        submit::send_log_unasked(context, "ServersUnasked", "given@tvremover.example");
+        ASSERT_EQ(1u, boxes.shown().size());
+        EXPECT_EQ("Thank you. The log file has been submitted.", boxes.shown()[0].text);
+    }
+}
+
 // A version text from the registry may be long or hold letters beyond ASCII,
 // and a configured sender may have a quoted local part: the subject goes out
 // folded in short encoded words and reads back whole (check_submitted_mail.py).
