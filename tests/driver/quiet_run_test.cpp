@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "tests/common/scripted_message_boxes.h"
 #include "tests/common/virtual_clock.h"
 #include "tests/driver/log_file.h"
+#include "tests/driver/run_folders.h"
 
 namespace {
 
@@ -68,32 +70,11 @@ class ScriptedRun : public ::testing::Test {
 protected:
     void SetUp() override {
         stages_run = 0;
-        char temp[MAX_PATH + 1];
-        ::GetTempPathA(sizeof(temp), temp);
-        root_ = boost::filesystem::path(temp) /
-                ("quiet-run-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        boost::filesystem::remove_all(root_);
-        for (const char* folder : {"current", "temp", "logs"})
-            boost::filesystem::create_directories(root_ / folder);
-        char previous[MAX_PATH + 1];
-        ::GetCurrentDirectoryA(sizeof(previous), previous);
-        previous_folder_ = previous;
-        const char* tmp = std::getenv("TMP");
-        previous_tmp_ = tmp ? tmp : "";
-        ::SetCurrentDirectoryA(path("current").c_str());
-        const std::string temp_folder = path("temp") + "\\";
-        ::SetEnvironmentVariableA("TMP", temp_folder.c_str());
-        _putenv(("TMP=" + temp_folder).c_str());
+        folders_.reset(new testing_support::run_folders("quiet-run-", {"logs"}));
+        root_ = folders_->root();
     }
 
-    void TearDown() override {
-        ::SetCurrentDirectoryA(previous_folder_.c_str());
-        ::SetEnvironmentVariableA("TMP", previous_tmp_.c_str());
-        _putenv(("TMP=" + previous_tmp_).c_str());
-        boost::system::error_code ignored;
-        boost::filesystem::remove_all(root_, ignored);
-    }
+    void TearDown() override { folders_.reset(); }
 
     int run(const driver::run_options& options, cleaning::token_queries* token = nullptr) {
         driver::run_seams seams;
@@ -109,8 +90,7 @@ protected:
     }
 
     boost::filesystem::path root_;
-    std::string previous_folder_;
-    std::string previous_tmp_;
+    std::unique_ptr<testing_support::run_folders> folders_;
     declining_boxes boxes_;
     testing_support::virtual_clock clock_;
 };

@@ -23,6 +23,7 @@
 #include "tests/common/scripted_message_boxes.h"
 #include "tests/common/virtual_clock.h"
 #include "tests/driver/log_file.h"
+#include "tests/driver/run_folders.h"
 
 namespace {
 
@@ -134,32 +135,11 @@ class RemovalRun : public ::testing::Test {
 protected:
     void SetUp() override {
         stages_run.clear();
-        char temp[MAX_PATH + 1];
-        ::GetTempPathA(sizeof(temp), temp);
-        root_ = boost::filesystem::path(temp) /
-                ("removal-run-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        boost::filesystem::remove_all(root_);
-        boost::filesystem::create_directories(root_ / "current");
-        boost::filesystem::create_directories(root_ / "temp");
-        char previous[MAX_PATH + 1];
-        ::GetCurrentDirectoryA(sizeof(previous), previous);
-        previous_folder_ = previous;
-        const char* tmp = std::getenv("TMP");
-        previous_tmp_ = tmp ? tmp : "";
-        ::SetCurrentDirectoryA((root_ / "current").string().c_str());
-        std::string temp_folder = (root_ / "temp").string() + "\\";
-        ::SetEnvironmentVariableA("TMP", temp_folder.c_str());
-        _putenv(("TMP=" + temp_folder).c_str());
+        folders_.reset(new testing_support::run_folders("removal-run-"));
+        root_ = folders_->root();
     }
 
-    void TearDown() override {
-        ::SetCurrentDirectoryA(previous_folder_.c_str());
-        ::SetEnvironmentVariableA("TMP", previous_tmp_.c_str());
-        _putenv(("TMP=" + previous_tmp_).c_str());
-        boost::system::error_code ignored;
-        boost::filesystem::remove_all(root_, ignored);
-    }
+    void TearDown() override { folders_.reset(); }
 
     int run(const std::vector<driver::stage>& stages, cleaning::token_queries* token = nullptr) {
         driver::run_seams seams;
@@ -180,8 +160,7 @@ protected:
     }
 
     boost::filesystem::path root_;
-    std::string previous_folder_;
-    std::string previous_tmp_;
+    std::unique_ptr<testing_support::run_folders> folders_;
     declining_boxes boxes_;
     testing_support::virtual_clock clock_;
 };
