@@ -21,8 +21,10 @@ and config_churn.exe (which reads the products list). Run it through
 scripts/with-prefix.sh.
 """
 import argparse
+import os
 import pathlib
 import random
+import signal
 import sys
 import tempfile
 import time
@@ -39,6 +41,7 @@ HEADINGS = run.STAGES[:2] + [run.installer_pass("32")] + run.STAGES[2:]
 RANDOM_KILLS = 4
 # A whole run on a shared installation shows about 170 console lines.
 RUN_LINES = 160
+STRANDED_PROGRAM = b"corvanesuiteservice.exe"
 
 
 def kill_when(tool, wanted_line=None, after_lines=None, delay=0.0):
@@ -63,12 +66,35 @@ def kill_when(tool, wanted_line=None, after_lines=None, delay=0.0):
     return shown, alive
 
 
+def end_stranded_programs():
+    """Ends what a killed run left starting. A program Wine was starting for the
+    tool when the tool was killed can stay stuck before it runs (its verb never
+    reaches the suite program's record, and Windows tools do not list it),
+    holding its file for good, where Windows would have run it to its end. The
+    3.1.x suite's service program runs on these machines only when the tool
+    starts it, so every instance of it in this prefix is one of those."""
+    wanted = ("WINEPREFIX=%s" % wine.prefix()).encode()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            command = pathlib.Path("/proc", pid, "cmdline").read_bytes().split(b"\0")[0]
+            environment = pathlib.Path("/proc", pid, "environ").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        if command.lower().endswith(b"\\" + STRANDED_PROGRAM) and wanted in environment:
+            print("ending %s, left starting by a killed run" % command.decode(errors="replace"))
+            try:
+                os.kill(int(pid), signal.SIGKILL)
+            except ProcessLookupError:
+                pass  # it ended by itself after all
+
+
 def interrupted_runs(args, plan):
     """Runs the tool once per kill of the plan [(line, count, delay)]."""
     for number, (wanted, count, delay) in enumerate(plan, 1):
         with tempfile.TemporaryDirectory(prefix="tvremover-killed-") as folder:
             tool = run.start(args.exe, folder)
             shown, alive = kill_when(tool, wanted, count, delay)
+            end_stranded_programs()
             where = wanted or "%d lines + %.2f s" % (count, delay)
             last = shown[-1][run.STAMP_WIDTH:] if shown else "(nothing)"
             print("run %d killed at %s; last console line: %s" % (number, where, last))
