@@ -6,9 +6,7 @@ namespace driver {
 
 namespace {
 
-bool is_blank(wchar_t c) {
-    return c == L' ' || c == L'\t';
-}
+using replay::text::is_blank;
 
 // The program's name is taken whole up to the next quote or blank, without escapes.
 std::size_t after_program_name(const std::wstring& text) {

@@ -2,12 +2,14 @@
 
 #include "support/coding/base64.h"
 #include "support/coding/quoted_printable.h"
-#include "support/mail/ascii_case.h"
+#include "support/text/ascii.h"
 #include "support/text/charset.h"
 
 namespace replay {
 namespace internet {
 namespace message2 {
+
+using text::is_blank;
 namespace encoded_words {
 
 namespace {

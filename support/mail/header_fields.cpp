@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "support/mail/ascii_case.h"
+#include "support/text/ascii.h"
 
 namespace replay {
 namespace internet {
 namespace message2 {
+
+using text::is_blank;
 namespace header_fields {
 
 namespace {

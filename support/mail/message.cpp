@@ -1,6 +1,5 @@
 #include "support/mail/message.h"
 
-#include "support/mail/ascii_case.h"
 #include "support/text/ascii.h"
 #include "support/mail/body_lines.h"
 #include "support/mail/header_fields.h"
@@ -10,6 +9,8 @@
 namespace replay {
 namespace internet {
 namespace message2 {
+
+using text::is_blank;
 
 namespace {
 
@@ -96,7 +97,7 @@ std::string message::transfer_encoding() const {
                            ? replay::text::fold_ascii_case(static_cast<char>(c))
                            : '?';
         }
-        return replay::text::trimmed(lowered, is_blank);
+        return replay::text::trimmed(lowered, is_blank<char>);
     }
     return std::string();
 }

@@ -1,11 +1,13 @@
 #include "support/mail/parameter_list.h"
 
-#include "support/mail/ascii_case.h"
+#include "support/text/ascii.h"
 #include "support/mail/encoded_words.h"
 
 namespace replay {
 namespace internet {
 namespace message2 {
+
+using text::is_blank;
 namespace parameter_list {
 
 namespace {

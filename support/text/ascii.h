@@ -8,6 +8,13 @@ namespace text {
 // Names of every kind (registry keys, programs, charsets, switches) are compared
 // the way the system's own tools compare them: only the letters A to Z fold to
 // lower case; every other character, in any code page, must match exactly.
+// The blanks between the words of a header line or a command line: space and
+// tab only.
+template <typename Char>
+bool is_blank(Char c) {
+    return c == Char(' ') || c == Char('\t');
+}
+
 template <typename Char>
 Char fold_ascii_case(Char c) {
     return (c >= Char('A') && c <= Char('Z')) ? Char(c - Char('A') + Char('a')) : c;
