@@ -77,14 +77,9 @@ inline bool key_exists(HKEY root, const std::wstring& path, view which) {
     return true;
 }
 
-// Deletes a whole tree in one view.
-inline void delete_tree(HKEY root, const std::wstring& path, view which) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | view_flag(which), &opened) !=
-        ERROR_SUCCESS) {
-        return;
-    }
-    std::vector<std::wstring> children;
+// The names of the subkeys of an open key, in enumeration order.
+inline std::vector<std::wstring> subkey_names(HKEY opened) {
+    std::vector<std::wstring> names;
     wchar_t name[512];
     for (DWORD index = 0;; ++index) {
         DWORD length = 512;
@@ -92,8 +87,19 @@ inline void delete_tree(HKEY root, const std::wstring& path, view which) {
             ERROR_SUCCESS) {
             break;
         }
-        children.emplace_back(name, length);
+        names.emplace_back(name, length);
     }
+    return names;
+}
+
+// Deletes a whole tree in one view.
+inline void delete_tree(HKEY root, const std::wstring& path, view which) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | view_flag(which), &opened) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    const std::vector<std::wstring> children = subkey_names(opened);
     ::RegCloseKey(opened);
     for (const auto& child : children)
         delete_tree(root, path + L"\\" + child, which);

@@ -105,15 +105,7 @@ inline std::wstring snapshot(HKEY root, const std::wstring& path, view which) {
         text += std::wstring(name, length) + L"=" + std::to_wstring(type) + L":" +
                 std::wstring(reinterpret_cast<wchar_t*>(data), size / 2) + L"\n";
     }
-    std::vector<std::wstring> children;
-    for (DWORD index = 0;; ++index) {
-        DWORD length = 512;
-        if (::RegEnumKeyExW(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        children.emplace_back(name, length);
-    }
+    const std::vector<std::wstring> children = subkey_names(opened);
     ::RegCloseKey(opened);
     for (const auto& child : children)
         text += snapshot(root, path + L"\\" + child, which);
