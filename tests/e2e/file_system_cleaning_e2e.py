@@ -119,10 +119,10 @@ def main():
 
 
 def check_log(path):
-    check(path.is_file(), "no log file beside the tool")
-    if not path.is_file():
+    lines = runner.log_file_lines(path)
+    check(lines is not None, "no log file beside the tool")
+    if lines is None:
         return
-    lines = [line.rstrip("\r") for line in path.read_text("utf-8", errors="replace").split("\n")]
     # The stages of the file system, from the application data folders on.
     wanted = runner.STAGES[5:] + [
         # Corvane, Tarvello and cache.dat in one profile, Corvane and cache.dat in the other

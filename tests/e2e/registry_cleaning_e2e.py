@@ -179,10 +179,10 @@ def main():
 
 
 def check_log(path):
-    check(path.is_file(), "no log file beside the tool")
-    if not path.is_file():
+    lines = runner.log_file_lines(path)
+    check(lines is not None, "no log file beside the tool")
+    if lines is None:
         return
-    lines = [line.rstrip("\r") for line in path.read_text("utf-8", errors="replace").split("\n")]
     found_in = (". Product information is found in the key "
                 r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall" + "\\")
     detection = [found_in + FIRST, found_in + SECOND, ". Product version: '1.4.22'",

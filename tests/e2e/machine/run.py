@@ -91,6 +91,15 @@ def start(exe, folder, answer_no_box=True):
     return w.program(["wine", str(pathlib.Path(exe).resolve())], cwd=folder, env=env)
 
 
+def log_file_lines(path):
+    """The lines of the log file at `path`, line ends dropped; None when there
+    is no such file."""
+    path = pathlib.Path(path)
+    if not path.is_file():
+        return None
+    return [line.rstrip("\r") for line in path.read_text("utf-8", errors="replace").split("\n")]
+
+
 def temp_log():
     """The log file in the temporary folder of the prefix's user."""
     return w.unix(w.echo("TEMP")) / LOG_NAME
