@@ -7,6 +7,8 @@ Modules:
   footprint     classifies each change: the product's/suite's, the log, Wine's, outside
   run           runs TVRemover.exe and reads its log; the log's time stamps and
                 stage headings
+  report        the /report file and a quiet run's leftover listing as items,
+                the exit codes, and which snapshot changes the items name
   checks        the checks of a script, each failure reported at once, and its
                 exit code
 

@@ -2,7 +2,7 @@
 
 `classify(change)` answers one of:
   "footprint"  the product's or the suite's records and files (installation.py)
-  "log"        the tool's own log files
+  "log"        the tool's own log files and its report file
   "test"       records the test programs keep for the tests
   "wine"       Wine's own bookkeeping that any program run changes
   "outside"    anything else: the removal must never cause one of these
@@ -53,7 +53,7 @@ _FILES = [re.compile(p) for p in (
     r"/start menu/programs/corvane(/|$)",
     r"^users/[^/]+/desktop/tarvello\.lnk$",
 )]
-_LOG = re.compile(r"(^|/)tvremover\.log\.txt$")
+_LOG = re.compile(r"(^|/)tvremover\.(log|report)\.txt$")
 # The seeded desktop folder replaces Wine's link to the Unix home folder.
 _TEST_FILES = re.compile(r"^(tvr tests(/|$)|users/[^/]+/desktop$)")
 _WINE_FILES = [re.compile(p) for p in (

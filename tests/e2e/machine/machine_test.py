@@ -11,7 +11,7 @@ import unittest
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
 
-from machine import footprint, installation, run, snapshot, summary, wine  # noqa: E402
+from machine import footprint, installation, report, run, snapshot, summary, wine  # noqa: E402
 
 HIVE = r'''WINE REGISTRY Version 2
 ;; All keys relative to \\Machine
@@ -122,6 +122,7 @@ class footprint_classes(unittest.TestCase):
         self.check("file", "Program Files/Common Files/Pellane Suite", "footprint")
         self.check("file", "users/root/AppData/Local/VirtualStore/ProgramData/Corvane", "footprint")
         self.check("file", "users/root/Temp/TVRemover.log.txt", "log")
+        self.check("file", "TVR Tests/work/TVRemover.report.txt", "log")
         self.check("file", "Program Files/Corvane Labs/app.exe", "outside")
         self.check("file", "users/root/Desktop/Other.lnk", "outside")
         self.check("file", "ProgramData/{0C0C0C0C-1111-4222-8333-444444444444}", "outside")
@@ -170,6 +171,78 @@ class summary_lines(unittest.TestCase):
         self.assertIn(r"files  C:\Program Files\Corvane  <- holds suite pieces", text)
         self.assertIn("the suite tray", text)
         self.assertIn(r"removed value HKEY_LOCAL_MACHINE\Software\Other  [b]", text)
+
+
+REPORT = "\r\n".join([
+    "version\t1.4.22\tfrom the DisplayVersion of the Uninstall entry",
+    "install folder\tC:\\Program Files (x86)\\Corvane\\Tarvello\tfound by: InstallLocation",
+    "folder\tC:\\Program Files (x86)\\Corvane\\Tarvello\tremove with everything in it",
+    "folder\tC:\\Program Files (x86)\\Corvane\\Tray\tkeep: used by 1 other product",
+    "registry key\tHKEY_LOCAL_MACHINE\\Software\\Corvane\\TVPRO\tremove",
+    "installer record (64-bit view)\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Installer\\Products\\C7D1\tremove",
+    "shared DLL counter\t" + installation.SHARED_DLLS + "\\C:\\Program Files (x86)\\Corvane\\Tray\\ovhtml.dll"
+    "\tlower the count to 2",
+    "service\tPellane 2\tdelete",
+    "installer record (64-bit view)\tHKEY_LOCAL_MACHINE\\Software\\Classes\\Installer\\UpgradeCodes\\4C19"
+    "\tleave: left by design on this Windows version",
+]).encode() + b"\r\n"
+
+
+class report_items(unittest.TestCase):
+    def test_fields_of_each_line(self):
+        items = report.parse(REPORT)
+        self.assertEqual(len(items), 9)
+        self.assertEqual(items[6].where, installation.SHARED_DLLS +
+                         r"\C:\Program Files (x86)\Corvane\Tray\ovhtml.dll")
+        self.assertEqual([i.what for i in report.acting(items)],
+                         ["folder", "registry key", "installer record (64-bit view)",
+                          "shared DLL counter", "service"])
+        self.assertTrue(items[8].left_by_design())
+        self.assertTrue(report.found(items))
+        self.assertFalse(report.found([items[0], items[1], items[3], items[8]]))
+        self.assertEqual(report.parse(b""), [])
+
+    def test_malformed_files_are_refused(self):
+        for data in (b"\xef\xbb\xbf" + REPORT, REPORT.replace(b"\r\n", b"\n"), REPORT[:-2],
+                     REPORT + b"file\tC:\\a\r\n", REPORT + b"file\tC:\\a\tremove\textra\r\n",
+                     REPORT + b"file\t\tremove\r\n", REPORT + b"file\tC:\\a \tremove\r\n",
+                     REPORT + b"file\tC:\\\xe9\tremove\r\n"):
+            with self.assertRaises(ValueError, msg=data[-40:]):
+                report.parse(data)
+
+    def test_removed_changes_named_by_a_path_or_an_ancestor_in_their_view(self):
+        acting = report.acting(report.parse(REPORT))
+        named = [snapshot.change("file", "removed", "Program Files (x86)/Corvane/Tarvello/HTML/gfx"),
+                 snapshot.change("key", "removed",
+                                 r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Corvane\TVPRO\Settings"),
+                 snapshot.change("key", "removed",
+                                 r"HKEY_LOCAL_MACHINE\Software\Classes\Installer\Products\C7D1"),
+                 snapshot.change("value", "removed", installation.SHARED_DLLS.replace(
+                     "SOFTWARE", r"Software\Wow6432Node"),
+                     r"C:\Program Files (x86)\Corvane\Tray\ovhtml.dll"),
+                 snapshot.change("key", "removed",
+                                 r"HKEY_LOCAL_MACHINE\System\ControlSet001\Services\Pellane 2\Enum")]
+        self.assertEqual(report.unnamed(named, acting, True), [])
+        unnamed = [
+            # A sibling whose name the named folder's starts with; a kept folder.
+            snapshot.change("file", "removed", "Program Files (x86)/Corvane/Tarvello2"),
+            snapshot.change("file", "removed", "Program Files (x86)/Corvane/Tray/ovhtml.dll"),
+            # The other view of a named key, and a record left by design.
+            snapshot.change("key", "removed", r"HKEY_LOCAL_MACHINE\Software\Corvane\TVPRO"),
+            snapshot.change("key", "removed", r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Classes"
+                            r"\Installer\Products\C7D1"),
+            snapshot.change("key", "removed",
+                            r"HKEY_LOCAL_MACHINE\Software\Classes\Installer\UpgradeCodes\4C19"),
+            snapshot.change("key", "removed",
+                            r"HKEY_LOCAL_MACHINE\System\ControlSet001\Services\Pellane 22")]
+        self.assertEqual(report.unnamed(unnamed, acting, True), unnamed)
+        # One view only: a 32-bit machine's keys are named whatever the item's view.
+        self.assertEqual(report.unnamed(unnamed[2:3], acting, False), [])
+
+    def test_leftover_listing_among_log_entries(self):
+        entries = ["Tarvello Remover version 1.0.6.4 completed OK.",
+                   "file\tC:\\a.dll\tstill present", "a line\twith one tab"]
+        self.assertEqual(report.listed(entries), [report.item("file", "C:\\a.dll", "still present")])
 
 
 # Stands in for a Windows program whose output a process it started keeps open

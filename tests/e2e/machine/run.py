@@ -5,7 +5,7 @@ import re
 import tempfile
 import time
 
-from . import wine as w
+from . import report, wine as w
 
 BANNER = "Tarvello Remover version 1.0.6.4"
 COMPLETED = BANNER + " completed OK."
@@ -61,6 +61,9 @@ class result:
         path = self.folder / LOG_NAME
         self.log_text = path.read_bytes().decode("utf-8", errors="replace") if path.is_file() else ""
         self.lines = entries(self.log_text.lstrip("\ufeff"))
+        # The bytes of the report file beside the log, as a fleet tool collects them.
+        path = self.folder / report.FILE_NAME
+        self.report = path.read_bytes() if path.is_file() else None
 
     def completed(self):
         return COMPLETED in self.lines
@@ -72,23 +75,24 @@ class result:
         return [line for line in self.lines if line.startswith(text)]
 
 
-def tool(exe, folder=None, timeout=900, answer_no_box=True):
-    """Runs the tool in `folder` (a fresh temporary folder by default), with no
-    display so the offer to send the log fails at once and is not waited for
-    (keep answer_no_box=True unless a helper answers the boxes)."""
+def tool(exe, folder=None, timeout=900, answer_no_box=True, args=()):
+    """Runs the tool with `args` in `folder` (a fresh temporary folder by
+    default), with no display so the offer to send the log fails at once and is
+    not waited for (keep answer_no_box=True unless a helper answers the boxes).
+    Wine hands on only the low 8 bits of the exit code (3010 reads 194)."""
     folder = folder or tempfile.mkdtemp(prefix="tvremover-run-")
     started = time.time()
-    done = start(exe, folder, answer_no_box).finish(timeout)
+    done = start(exe, folder, answer_no_box, args).finish(timeout)
     console = done.stdout.decode("cp437", errors="replace")
     return result(done.returncode, console, folder, time.time() - started)
 
 
-def start(exe, folder, answer_no_box=True):
-    """Starts the tool in `folder` and returns the running wine.program."""
+def start(exe, folder, answer_no_box=True, args=()):
+    """Starts the tool with `args` in `folder` and returns the running wine.program."""
     env = dict(os.environ)
     if answer_no_box:
         env.pop("DISPLAY", None)
-    return w.program(["wine", str(pathlib.Path(exe).resolve())], cwd=folder, env=env)
+    return w.program(["wine", str(pathlib.Path(exe).resolve()), *args], cwd=folder, env=env)
 
 
 def log_file_lines(path):
