@@ -104,18 +104,23 @@ def _item_where(i):
     return i.where.rstrip("\\")
 
 
+def naming(items, path, view=None):
+    """The items that name `path` (in WHERE form) or one of its ancestors; with
+    a view, only those of that registry view."""
+    low = path.lower()
+    out = []
+    for i in items:
+        name = _item_where(i).lower()
+        if (view is None or i.view() == view) and (low == name or low.startswith(name + "\\")):
+            out.append(i)
+    return out
+
+
 def named(change, items, wow64):
     """Whether one of `items` names the change's path or one of its ancestors,
     in the change's registry view."""
     view, path = where(change, wow64)
-    low = path.lower()
-    for i in items:
-        if view is not None and i.view() != view:
-            continue
-        name = _item_where(i).lower()
-        if low == name or low.startswith(name + "\\"):
-            return True
-    return False
+    return bool(naming(items, path, view))
 
 
 def unnamed(changes, items, wow64):
