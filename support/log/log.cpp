@@ -23,6 +23,7 @@ mutex& global_log_lock() {
 }
 
 log_registry* current_registry = nullptr;
+bool lines_muted = false;
 
 // Call with global_log_lock held. After shutdown() a new, empty registry starts.
 log_registry& registry() {
@@ -42,6 +43,8 @@ std::wstring widen_message(const std::string& text) {
 
 void write_narrow(int level, const std::string& text) {
     scope held(&global_log_lock());
+    if (lines_muted)
+        return;
     log_registry& target = registry();
     // Only a failed conversion is absorbed; a failing listener must not make the
     // others see the line a second time.
@@ -50,6 +53,8 @@ void write_narrow(int level, const std::string& text) {
 
 void write_wide(int level, const std::wstring& text) {
     scope held(&global_log_lock());
+    if (lines_muted)
+        return;
     registry().dispatch(level, text);
 }
 
@@ -109,7 +114,16 @@ void report_exception(const char* context) {
     // Taken here too (it is recursive), so that a shutdown on another thread cannot
     // pull the registry away during the dispatch.
     scope held(&global_log_lock());
+    if (lines_muted)
+        return;
     registry().deliver(level_error, description);
+}
+
+bool mute(bool muted) {
+    scope held(&global_log_lock());
+    const bool previous = lines_muted;
+    lines_muted = muted;
+    return previous;
 }
 
 void add_listener(int minimum_level, listener* sink) {

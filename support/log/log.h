@@ -51,6 +51,10 @@ void report_exception(const char* context);
 // support/log/log_errors.h) and replay::log::proxy (support/log/proxy.h).
 void add_listener(int minimum_level, listener* sink);
 
+// While muted, no line reaches any listener. Process-wide; returns the previous
+// state so that a scope can restore it.
+bool mute(bool muted);
+
 // Destroys every listener, which closes the log files.
 void shutdown();
 

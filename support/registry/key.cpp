@@ -8,6 +8,7 @@ namespace registry2 {
 
 using detail::ansi;
 using detail::handle_number;
+using detail::refuse_change_while_read_only;
 
 namespace {
 
@@ -15,9 +16,13 @@ constexpr REGSAM read_write_access = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_K
 constexpr REGSAM read_access = KEY_READ;                                             // 0x20019
 constexpr DWORD name_buffer_length = 260;
 
+bool keys_read_only = false;
+
 // Keys that may only be read still open, so that reading them works; writes
 // through such a key then fail with their own errors.
 LONG open_with_fallback(HKEY parent, const wchar_t* path, HKEY* result) {
+    if (keys_read_only)
+        return ::RegOpenKeyExW(parent, path, 0, read_access, result);
     LONG status = ::RegOpenKeyExW(parent, path, 0, read_write_access, result);
     if (status == ERROR_ACCESS_DENIED)
         status = ::RegOpenKeyExW(parent, path, 0, read_access, result);
@@ -43,6 +48,25 @@ std::wstring enumerated_name(const wchar_t* buffer, DWORD length) {
 
 }  // namespace
 
+bool use_read_only_keys(bool read_only) {
+    const bool previous = keys_read_only;
+    keys_read_only = read_only;
+    return previous;
+}
+
+bool read_only_keys() {
+    return keys_read_only;
+}
+
+namespace detail {
+
+void refuse_change_while_read_only(const std::wstring& name) {
+    if (keys_read_only)
+        throw key_error(format("registry is read-only: \"%s\" not changed", ansi(name).c_str()));
+}
+
+}  // namespace detail
+
 key key::open_root(HKEY root) {
     return key(reopen(root));
 }
@@ -55,7 +79,7 @@ key::~key() {
 
 key key::open_subkey(const key& parent, const std::wstring& path, bool create) {
     HKEY opened = nullptr;
-    if (create) {
+    if (create && !keys_read_only) {
         LONG status =
             ::RegCreateKeyExW(parent.handle_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                               read_write_access, nullptr, &opened, nullptr);
@@ -109,6 +133,7 @@ std::set<std::wstring> key::subkey_names() const {
 }
 
 void key::delete_subkey(const std::wstring& name, bool recursive) const {
+    refuse_change_while_read_only(name);
     if (recursive) {
         // The child's handle is closed before the child itself is deleted.
         key child = open_subkey(*this, name, false);

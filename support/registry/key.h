@@ -19,6 +19,10 @@ namespace registry2 {
 // Keys are opened with read, set-value and create-subkey rights, falling back to
 // read rights alone when those are refused. No registry view flag is ever
 // passed: in a 32-bit process on 64-bit Windows every key lies in the 32-bit view.
+//
+// While keys are read-only (use_read_only_keys), every key is opened with read
+// rights alone, an open that would create opens instead, and every write or
+// deletion is refused with key_error or value_error before the system is called.
 class key {
 public:
     // Opens `root` itself again: a predefined root or any key handle already open.
@@ -54,6 +58,10 @@ private:
 
     HKEY handle_;
 };
+
+// Process-wide; the previous state is returned so that a scope can restore it.
+bool use_read_only_keys(bool read_only);
+bool read_only_keys();
 
 template <>
 std::wstring key::get_string<std::wstring>(const std::wstring& name) const;

@@ -9,6 +9,7 @@ namespace replay {
 namespace registry2 {
 
 using detail::ansi;
+using detail::refuse_change_while_read_only;
 
 namespace {
 
@@ -103,6 +104,7 @@ uint32_t key::get_dword(const std::wstring& name) const {
 }
 
 void key::set_string(const std::wstring& name, const std::wstring& value) const {
+    refuse_change_while_read_only(name);
     DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     LONG status = ::RegSetValueExW(handle_, name.c_str(), 0, REG_SZ,
                                    reinterpret_cast<const BYTE*>(value.c_str()), size);
@@ -113,6 +115,7 @@ void key::set_string(const std::wstring& name, const std::wstring& value) const 
 }
 
 void key::set_dword(const std::wstring& name, uint32_t value) const {
+    refuse_change_while_read_only(name);
     DWORD data = value;
     LONG status = ::RegSetValueExW(handle_, name.c_str(), 0, REG_DWORD,
                                    reinterpret_cast<const BYTE*>(&data), sizeof(data));
@@ -123,6 +126,7 @@ void key::set_dword(const std::wstring& name, uint32_t value) const {
 }
 
 void key::delete_value(const std::wstring& name) const {
+    refuse_change_while_read_only(name);
     LONG status = ::RegDeleteValueW(handle_, name.c_str());
     if (status != ERROR_SUCCESS) {
         throw key_error(

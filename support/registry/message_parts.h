@@ -23,6 +23,10 @@ inline int handle_number(HKEY handle) {
     return static_cast<int>(reinterpret_cast<intptr_t>(handle));
 }
 
+// Raises key_error while keys are read-only (see use_read_only_keys), before a
+// write or deletion of `name` reaches the system.
+void refuse_change_while_read_only(const std::wstring& name);
+
 }  // namespace detail
 }  // namespace registry2
 }  // namespace replay
