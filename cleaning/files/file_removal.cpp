@@ -7,8 +7,10 @@
 
 #include "cleaning/files/ansi_path.h"
 #include "cleaning/files/directory_removal.h"
+#include "cleaning/files/file_listing.h"
 #include "cleaning/files/restart_removal.h"
 #include "cleaning/files/tree_removal.h"
+#include "cleaning/removal_listing.h"
 #include "support/log/log.h"
 
 namespace cleaning {
@@ -23,9 +25,31 @@ bool holds_zero(const std::string& path) {
     return path.find('\0') != std::string::npos;
 }
 
+// What a listing pass lists for `path` when it is there and `is_folder` says
+// what it is; a name that cannot be converted is one the removal cannot act on.
+void list_if_present(const std::string& path, bool is_folder, const wchar_t* what,
+                     const wchar_t* action) {
+    try {
+        if (holds_zero(path))
+            return;
+        const std::wstring wide = listed_path(wide_path(path));
+        const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != is_folder ||
+            !present_in_listing(wide))
+            return;
+        current_removal_listing()->would_remove(what, wide, action);
+    } catch (const std::exception&) {
+    }
+}
+
 }  // namespace
 
-bool remove_file(const std::string& file) {
+bool remove_file(const std::string& file, const wchar_t* listed_as) {
+    if (listing_pass()) {
+        list_if_present(file, false, listed_as, L"remove");
+        return true;
+    }
     DWORD error = holds_zero(file) ? ERROR_INVALID_NAME : 0;
     try {
         // Under Wine a Unix symbolic link looks like a plain file, and deleting it
@@ -50,7 +74,11 @@ bool remove_file(const std::string& file) {
     return false;
 }
 
-bool remove_folder(const std::string& folder) {
+bool remove_folder(const std::string& folder, const wchar_t* listed_as) {
+    if (listing_pass()) {
+        list_if_present(folder, true, listed_as, L"remove with everything in it");
+        return true;
+    }
     try {
         if (!holds_zero(folder)) {
             if (!boost::filesystem::exists(fs_path(folder))) {
@@ -71,6 +99,14 @@ bool remove_folder(const std::string& folder) {
 }
 
 void remove_empty_folder(const std::string& folder) {
+    if (listing_pass()) {
+        try {
+            if (!holds_zero(folder) && emptied_in_listing(wide_path(folder)))
+                list_if_present(folder, true, L"folder", L"remove");
+        } catch (const std::exception&) {
+        }
+        return;
+    }
     try {
         boost::filesystem::path path = fs_path(folder);
         if (holds_zero(folder)) {

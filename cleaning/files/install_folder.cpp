@@ -7,7 +7,9 @@
 #include "cleaning/environment/special_folders.h"
 #include "cleaning/files/ansi_path.h"
 #include "cleaning/files/directory_removal.h"
+#include "cleaning/files/file_listing.h"
 #include "cleaning/files/tree_removal.h"
+#include "cleaning/removal_listing.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
 
@@ -16,6 +18,26 @@ namespace {
 
 const wchar_t installer_folders_key[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
+
+// The folder and its entry in the list, as a listing pass sees them.
+bool list_registered_folder(const std::wstring& name) {
+    const std::wstring path = listed_path(name);
+    if (!emptied_in_listing(path))
+        return false;
+    removal_listing& listing = *current_removal_listing();
+    listing.would_remove(L"folder", path, L"remove");
+    listing.would_remove(
+        L"registry value",
+        std::wstring(L"HKEY_LOCAL_MACHINE\\") + installer_folders_key + L"\\" + name, L"delete");
+    return true;
+}
+
+// Raises as boost::filesystem::is_empty does when the folder cannot be read.
+bool is_empty_folder(const std::string& folder) {
+    if (listing_pass())
+        return emptied_in_listing(wide_path(folder));
+    return boost::filesystem::is_empty(fs_path(folder));
+}
 
 }  // namespace
 
@@ -30,6 +52,8 @@ bool remove_registered_folder(const std::string& folder) {
         replay::registry2::key folders = replay::registry2::key::open_subkey(
             replay::registry2::key::open_root(HKEY_LOCAL_MACHINE), installer_folders_key, false);
         folders.get_string(name);  // only its presence matters
+        if (listing_pass())
+            return list_registered_folder(name);
         // Under Wine, removing a link to an empty folder removes that folder.
         if (is_unremovable_link(name) || !remove_directory_once_released(name))
             return false;
@@ -61,7 +85,7 @@ void remove_install_folder(const std::string& folder) {
             replay::log::info("Would not dare to remove '%s' !", current.c_str());
             return;
         }
-        if (!boost::filesystem::is_empty(fs_path(current)))
+        if (!is_empty_folder(current))
             return;
     }
 }

@@ -6,7 +6,9 @@
 
 #include "cleaning/environment/special_folders.h"
 #include "cleaning/files/ansi_path.h"
+#include "cleaning/files/file_listing.h"
 #include "cleaning/files/tree_removal.h"
+#include "cleaning/removal_listing.h"
 #include "support/log/log.h"
 #include "support/text/ascii.h"
 
@@ -48,6 +50,16 @@ int failure_code() {
     }
 }
 
+// A listing pass lists the folder instead of removing it.
+std::uintmax_t remove_or_list(const fs::path& folder, const wchar_t* what) {
+    if (!listing_pass())
+        return tree_removal_in_use(folder.wstring());
+    const std::wstring path = listed_path(folder.wstring());
+    if (present_in_listing(path))
+        current_removal_listing()->would_remove(what, path, L"remove with everything in it");
+    return 0;
+}
+
 }  // namespace
 
 void use_profile_tree_removal(profile_tree_removal replacement) {
@@ -67,7 +79,7 @@ int rmove_virtual_store() {
         try {
             const fs::path store = entry->path() / virtual_store_tail;
             if (fs::exists(store))
-                total += static_cast<int>(tree_removal_in_use(store.wstring()));
+                total += static_cast<int>(remove_or_list(store, L"virtual store copy"));
         } catch (...) {
             replay::log::info("Error occured in rmove_virtual_store(), System Error Code = %d",
                               failure_code());
@@ -86,7 +98,7 @@ void remove_dir_in_profiles(const boost::filesystem::path& profiles,
             const fs::path target = entry->path() / relative_path;
             if (fs::exists(target)) {
                 replay::log::info("removing %s", narrow_path(target).c_str());
-                tree_removal_in_use(target.wstring());
+                remove_or_list(target, L"profile data");
             }
         } catch (...) {
             replay::log::error_w(

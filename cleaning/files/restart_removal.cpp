@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "cleaning/removal_listing.h"
 #include "cleaning/removal_outcome.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
@@ -30,6 +31,10 @@ bool held_open(const std::wstring& path, DWORD error) {
 
 bool schedule(const std::wstring& path, DWORD error, const wchar_t* why) {
     removal_outcome* listener = current_removal_outcome();
+    if (listing_pass()) {
+        ::SetLastError(error);
+        return false;
+    }
     if (!::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
         const DWORD code = ::GetLastError();
         replay::log::info_w(

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "cleaning/files/directory_removal.h"
+#include "cleaning/files/file_listing.h"
 #include "cleaning/files/restart_removal.h"
+#include "cleaning/removal_listing.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 #include "support/text/ascii.h"
@@ -278,6 +280,13 @@ private:
 }  // namespace
 
 uintmax_t remove_tree(const std::wstring& root) {
+    if (listing_pass()) {
+        const std::wstring path = listed_path(root);
+        if (present_in_listing(path))
+            current_removal_listing()->would_remove(L"folder", path,
+                                                    L"remove with everything in it");
+        return 0;
+    }
     return tree_remover().remove(root);
 }
 

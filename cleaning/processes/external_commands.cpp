@@ -3,6 +3,7 @@
 
 #include "cleaning/processes/external_commands.h"
 #include "cleaning/processes/program_wait.h"
+#include "cleaning/removal_listing.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 
@@ -64,6 +65,10 @@ int wait_for_exit_code(const replay::handles::unique_handle& process, const std:
 int launch_and_wait_for_exit_code(const std::wstring& program, const std::wstring& parameters,
                                   const wchar_t* working_folder) {
     info("launch_and_wait_for_exit_code: \"%ls\" %ls", program.c_str(), parameters.c_str());
+    // Not started in a listing pass; as for a program that failed, what the
+    // caller then does itself (stop a service, end a process) is what is listed.
+    if (listing_pass())
+        return not_run;
     SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof(run);
     run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -83,6 +88,8 @@ int launch_and_wait_for_exit_code(const std::wstring& program, const std::wstrin
 
 void unregister_com_server(const std::string& dll_path) {
     // Quoted, because suite folders such as "Pellane Tools" contain blanks.
+    if (listing_pass())
+        return;
     const std::string parameters = "/u /s \"" + dll_path + "\"";
     SHELLEXECUTEINFOA run{};
     run.cbSize = sizeof(run);

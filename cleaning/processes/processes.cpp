@@ -2,6 +2,7 @@
 #include "cleaning/environment/windows_version.h"
 #include "cleaning/processes/name_match.h"
 #include "cleaning/processes/process_snapshot.h"
+#include "cleaning/removal_listing.h"
 #include "cleaning/processes/processes.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
@@ -38,6 +39,9 @@ std::string adjust_process_name(const std::string& process_name) {
 }
 
 bool is_process_running(const std::string& process_name) {
+    // A listing pass has already listed the processes it would end by this name.
+    if (listed_as_gone(std::wstring(process_name.begin(), process_name.end())))
+        return false;
     bool found = false;
     process_snapshot().walk([&](const PROCESSENTRY32& entry) {
         found = ends_with_ignoring_case(entry.szExeFile, process_name);
@@ -68,6 +72,13 @@ std::set<DWORD> processes_to_terminate(const std::string& process_name) {
 }
 
 void terminate_processes(const std::string& process_name) {
+    if (listing_pass()) {
+        // Named as the snapshot names them: an identifier changes from run to run.
+        if (!processes_to_terminate(process_name).empty())
+            current_removal_listing()->would_remove(
+                L"process", std::wstring(process_name.begin(), process_name.end()), L"end");
+        return;
+    }
     for (DWORD process_id : processes_to_terminate(process_name))
         terminate_process(process_id);
 }

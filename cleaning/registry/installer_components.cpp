@@ -5,6 +5,7 @@
 #include "cleaning/environment/wow64.h"
 #include "cleaning/registry/open_raw_key.h"
 #include "cleaning/registry/reg_delete_key_ex.h"
+#include "cleaning/removal_listing.h"
 #include "support/log/log.h"
 #include "support/text/ascii.h"
 
@@ -81,7 +82,8 @@ void collect_user_components(HKEY user_data, const std::wstring& user, REGSAM ac
         if (!replay::text::contains_ignoring_ascii_case(key_path, pattern))
             continue;
 
-        remove_first_subkey(component.get());
+        if (!listing_pass())
+            remove_first_subkey(component.get());
         std::wstring full_path =
             std::wstring(user_data_path) + L"\\" + user + L"\\Components\\" + name;
         (is_wow64() ? found.in_64_bit_view : found.plain).push_back(full_path);
@@ -111,7 +113,25 @@ void report_removal(const std::wstring& path, LONG status) {
     }
 }
 
+// The records as a listing pass names them; each goes whole.
+void list_found(const found_components& found) {
+    removal_listing& listing = *current_removal_listing();
+    for (const std::wstring& path : found.plain) {
+        if (!listing.gone(L"HKEY_LOCAL_MACHINE\\" + path))
+            listing.would_remove(L"installer record", L"HKEY_LOCAL_MACHINE\\" + path, L"remove");
+    }
+    for (const std::wstring& path : found.in_64_bit_view) {
+        if (!listing.gone(L"HKEY_LOCAL_MACHINE\\" + path) && reg_delete_key_ex())
+            listing.would_remove(L"installer record (64-bit view)", L"HKEY_LOCAL_MACHINE\\" + path,
+                                 L"remove");
+    }
+}
+
 void remove_found(const found_components& found) {
+    if (listing_pass()) {
+        list_found(found);
+        return;
+    }
     for (const std::wstring& path : found.plain) {
         report_removal(path, ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str()));
     }

@@ -4,6 +4,7 @@
 
 #include "cleaning/environment/wow64.h"
 #include "cleaning/registry/open_raw_key.h"
+#include "cleaning/removal_listing.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
 #include "support/text/ascii.h"
@@ -42,9 +43,26 @@ void list_counts(const key& counters, const std::set<std::wstring>& names) {
     }
 }
 
+// As the removal would leave the counter, for a listing pass.
+void list_count(const std::wstring& name, uint32_t count, uint32_t new_count) {
+    removal_listing& listing = *current_removal_listing();
+    const std::wstring where =
+        std::wstring(L"HKEY_LOCAL_MACHINE\\") + shared_dlls_path + L"\\" + name;
+    if (listing.gone(where))
+        return;
+    if (new_count == 0)
+        listing.would_remove(L"shared DLL counter", where, L"delete");
+    else if (count != new_count)
+        listing.would_do(L"shared DLL counter", where,
+                         (count > new_count ? L"lower the count to " : L"raise the count to ") +
+                             std::to_wstring(new_count));
+}
+
 void fix_count(const key& counters, const std::wstring& name, uint32_t new_count) {
     uint32_t count = counters.get_dword(name);
-    if (new_count == 0) {
+    if (listing_pass())
+        list_count(name, count, new_count);
+    else if (new_count == 0) {
         counters.delete_value(name);
         replay::log::info_w(L"Removed registry value %ls", name.c_str());
     } else if (count != new_count) {

@@ -4,6 +4,7 @@
 
 #include "cleaning/clock.h"
 #include "cleaning/processes/processes.h"
+#include "cleaning/removal_listing.h"
 #include "cleaning/services/services.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
@@ -115,11 +116,47 @@ bool delete_stopped_service(SC_HANDLE service) {
     return false;
 }
 
+std::wstring wide_name(const std::string& name) {
+    return std::wstring(name.begin(), name.end());
+}
+
+bool service_stopped(const std::string& service_name) {
+    replay::handles::unique_schandle manager(
+        ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager)
+        return false;
+    replay::handles::unique_schandle service(
+        ::OpenServiceA(manager.get(), service_name.c_str(), SERVICE_QUERY_STATUS));
+    SERVICE_STATUS status{};
+    return service && ::QueryServiceStatus(service.get(), &status) &&
+           status.dwCurrentState == SERVICE_STOPPED;
+}
+
+// What stop_service would do, for a listing pass. A deleted service takes its
+// key below the services key with it.
+int list_stop(const std::string& service_name, bool delete_service) {
+    removal_listing& listing = *current_removal_listing();
+    const std::wstring name = wide_name(service_name);
+    const std::wstring key = L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\" + name;
+    if (!service_exists(service_name) || listing.gone(key))
+        return 1;
+    const bool stopped = service_stopped(service_name);
+    if (!delete_service) {
+        if (!stopped)
+            listing.would_do(L"service", name, L"stop");
+        return 1;
+    }
+    listing.would_remove(L"service", name, stopped ? L"delete" : L"stop and delete");
+    listing.would_remove(L"registry key", key, L"remove");
+    return 1;
+}
+
 }  // namespace
 
 bool service_exists(const std::string& service_name) {
+    // Asking needs no more than a connection, and changes nothing.
     replay::handles::unique_schandle manager(
-        ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager)
         return true;
     replay::handles::unique_schandle service(
@@ -128,6 +165,8 @@ bool service_exists(const std::string& service_name) {
 }
 
 int stop_service(const std::string& service_name, bool delete_service) {
+    if (listing_pass())
+        return list_stop(service_name, delete_service);
     info("Stop & Delete '%s' Service", service_name.c_str());
     const uint32_t start = current_clock().now_ms();
     replay::handles::unique_schandle manager(
