@@ -1,5 +1,6 @@
 #include "cleaning/environment/windows_version.h"
 #include "cleaning/environment/wow64.h"
+#include "cleaning/removal_listing.h"
 #include "driver/stages.h"
 #include "suite/installer_db_cleaner.h"
 #include "suite/installer_db_cleaner64.h"
@@ -21,6 +22,15 @@ void clean_installer_database(cleaning::product_cleaner&) {
     }
     suite::installer_db_cleaner::delete_enabled = true;
     suite::installer_db_cleaner pass(upgrade_code);
+    // Elsewhere on 64-bit Windows the native view's records stay: a listing
+    // pass names them as what the removal leaves by design.
+    cleaning::removal_listing* listing = cleaning::current_removal_listing();
+    if (listing != nullptr && cleaning::is_wow64() && !cleaning::is_windows_xp_or_2003()) {
+        listing->set_left_by_design(true);
+        suite::installer_db_cleaner64::delete_enabled = true;
+        suite::installer_db_cleaner64 native_view(upgrade_code);
+        listing->set_left_by_design(false);
+    }
 }
 
 }  // namespace driver

@@ -11,11 +11,13 @@
 #include "cleaning/registry/installer_components.h"
 #include "cleaning/registry/registry_removal.h"
 #include "cleaning/registry/shared_dll_counters.h"
+#include "cleaning/removal_listing.h"
 #include "cleaning/services/services.h"
 #include "suite/wide_paths.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
+#include "support/text/ascii.h"
 
 namespace suite {
 
@@ -24,6 +26,7 @@ namespace {
 namespace registry = replay::registry2;
 
 const wchar_t dependent_products_key[] = L"Software\\Pellane Suite\\Tools\\Dependent Products";
+const std::wstring listed_key = std::wstring(L"HKEY_LOCAL_MACHINE\\") + dependent_products_key;
 const char tools_service[] = "Pellane 2";
 const char tools_program[] = "Pellane2.exe";
 constexpr int wait_rounds = 15;
@@ -51,7 +54,7 @@ bool wait_for_tools_end() {
 
 bool tools_service_installed() {
     const replay::handles::unique_schandle manager(
-        ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager)
         return false;
     const replay::handles::unique_schandle service(
@@ -67,7 +70,13 @@ std::string common_files() {
 
 int count_dependent_products() {
     try {
-        return static_cast<int>(open_dependent_products().value_names().size());
+        int count = 0;
+        for (const std::wstring& name : open_dependent_products().value_names()) {
+            // A product a listing pass has taken off the list no longer counts.
+            if (!cleaning::listed_as_gone(listed_key + L"\\" + name))
+                ++count;
+        }
+        return count;
     } catch (...) {
         return 0;
     }
@@ -80,6 +89,8 @@ void dependent_products_cleaner::run() {
     unlist_product();
     const int products = count_dependent_products();
     replay::log::info("Tarvello Service is used in %i product(s)", products);
+    if (cleaning::listing_pass())
+        list_decision(products);
     if (products == 0) {
         stop_tools_service();
         unregister_tools();
@@ -89,8 +100,34 @@ void dependent_products_cleaner::run() {
     cleaning::fix_shared_dll_counters(L"Pellane Suite\\Tools", static_cast<uint32_t>(products));
 }
 
+void dependent_products_cleaner::list_decision(int products) {
+    cleaning::removal_listing& listing = *cleaning::current_removal_listing();
+    try {
+        for (const std::wstring& name : open_dependent_products().value_names()) {
+            if (!listing.gone(listed_key + L"\\" + name))
+                listing.would_do(L"dependent product", listed_key + L"\\" + name,
+                                 L"keep: another product's");
+        }
+    } catch (...) {
+        return;  // no list: the tools were never installed for any product
+    }
+    listing.would_do(L"suite", listed_key,
+                     products == 0
+                         ? std::wstring(L"remove: no other product uses it")
+                         : L"keep: used by " + std::to_wstring(products) + L" other product(s)");
+}
+
 void dependent_products_cleaner::unlist_product() {
     try {
+        if (cleaning::listing_pass()) {
+            for (const std::wstring& name : open_dependent_products().value_names()) {
+                if (replay::text::equal_ignoring_ascii_case(name, product_name))
+                    cleaning::current_removal_listing()->would_remove(
+                        L"dependent product", listed_key + L"\\" + name,
+                        L"remove from the products list");
+            }
+            return;
+        }
         open_dependent_products().delete_value(product_name);
     } catch (...) {
         // Not listed (or no list at all): nothing to take off.

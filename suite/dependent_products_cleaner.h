@@ -18,6 +18,8 @@ public:
 
 private:
     void unlist_product();
+    // What a listing pass says of the list and of keeping the tools.
+    void list_decision(int products);
     void stop_tools_service();
     void unregister_tools();
     void remove_tools_files();

@@ -1,7 +1,10 @@
 #include "suite/installer_db_cleaner.h"
 
+#include <vector>
+
 #include "cleaning/environment/wow64.h"
 #include "cleaning/registry/open_raw_key.h"
+#include "cleaning/removal_listing.h"
 #include "suite/installer_key_files.h"
 #include "suite/installer_log_sections.h"
 #include "suite/portable/packed_guid.h"
@@ -14,6 +17,30 @@ using replay::registry2::key;
 using registry_error = replay::registry2::generic;
 
 bool installer_db_cleaner::delete_enabled = false;
+
+namespace {
+
+// "HKLM\SOFTWARE\..." as a listing names it: the root's full name.
+std::wstring listed_key_path(const std::wstring& path) {
+    static const wchar_t* const roots[][2] = {{L"HKCR", L"HKEY_CLASSES_ROOT"},
+                                              {L"HKCU", L"HKEY_CURRENT_USER"},
+                                              {L"HKU", L"HKEY_USERS"},
+                                              {L"HKLM", L"HKEY_LOCAL_MACHINE"}};
+    const std::wstring first = path.substr(0, path.find(L'\\'));
+    for (const auto& root : roots) {
+        if (first == root[0])
+            return root[1] + path.substr(first.size());
+    }
+    return path;
+}
+
+void list_record(const std::wstring& path, const wchar_t* action) {
+    cleaning::removal_listing& listing = *cleaning::current_removal_listing();
+    if (!listing.gone(path))
+        listing.would_remove(L"installer record", path, action);
+}
+
+}  // namespace
 
 installer_db_cleaner::installer_db_cleaner(const std::wstring& upgrade_code) {
     replay::log::info("**** Cleaning Installation Database (32) ****");
@@ -82,7 +109,7 @@ void installer_db_cleaner::visit_subkey(const key& parent, const std::wstring& p
         std::set<std::wstring> children = key::open_subkey(parent, name, false).subkey_names();
         if (children.count(L"UpgradeCodes") != 0) {
             ++store_counter;
-            root_stores.push_back({store_counter, parent});
+            root_stores.push_back({store_counter, parent, listed_key_path(path)});
             replay::log::info("Root: %i  %ls", store_counter, path.c_str());
         }
         return;
@@ -96,13 +123,14 @@ void installer_db_cleaner::find_installer_stores(const numbered_key& root) {
     try {
         key installer = key::open_subkey(root.key, L"Installer", false);
         ++store_counter;
-        installer_stores.push_back({store_counter, installer});
+        installer_stores.push_back({store_counter, installer, root.path + L"\\Installer"});
         replay::log::info("UserData: %i  %i  Installer", root.number, store_counter);
 
         key user_data = key::open_subkey(installer, L"UserData", false);
         for (const std::wstring& user : user_data.subkey_names()) {
             ++store_counter;
-            installer_stores.push_back({store_counter, key::open_subkey(user_data, user, false)});
+            installer_stores.push_back({store_counter, key::open_subkey(user_data, user, false),
+                                        root.path + L"\\Installer\\UserData\\" + user});
             replay::log::info("UserData: %i  %i  Installer\\UserData\\%ls", root.number,
                               store_counter, user.c_str());
         }
@@ -119,7 +147,9 @@ void installer_db_cleaner::remove_upgrade_codes(const numbered_key& root) {
                 std::set<std::wstring> products =
                     key::open_subkey(codes, code, false).value_names();
                 product_codes.insert(products.begin(), products.end());
-                if (delete_enabled)
+                if (delete_enabled && cleaning::listing_pass())
+                    list_record(root.path + L"\\Installer\\UpgradeCodes\\" + code, L"remove");
+                else if (delete_enabled)
                     codes.delete_subkey(code, true);
                 replay::log::info("%i  %ls", root.number, unpack_guid(code).c_str());
             } catch (const registry_error&) {
@@ -137,8 +167,12 @@ void installer_db_cleaner::remove_products(const numbered_key& store) {
             try {
                 // Deleting a product that is not registered here fails, so with
                 // deletion on only products really removed are logged.
-                if (delete_enabled)
+                if (delete_enabled && cleaning::listing_pass()) {
+                    key::open_subkey(products, product, false);  // only one that is there
+                    list_record(store.path + L"\\Products\\" + product, L"remove");
+                } else if (delete_enabled) {
                     products.delete_subkey(product, true);
+                }
                 replay::log::info("%i  %ls", store.number, unpack_guid(product).c_str());
             } catch (const registry_error&) {
             }
@@ -163,21 +197,34 @@ void installer_db_cleaner::release_component(const numbered_key& store, const ke
     key record = key::open_subkey(components, component, true);
     const std::set<std::wstring> values = record.value_names();
     std::set<std::wstring> paths;
+    std::vector<std::wstring> released_values;
     size_t released = 0;
+    const bool listing = delete_enabled && cleaning::listing_pass();
     for (const std::wstring& value : values) {
         if (product_codes.count(value) == 0)
             continue;
         paths.insert(key_file_path(record.get_string(value)));
-        if (delete_enabled)
+        if (listing)
+            released_values.push_back(value);
+        else if (delete_enabled)
             record.delete_value(value);
         ++released;
+    }
+    // A record that goes whole is listed once; otherwise the values that go.
+    const std::wstring record_path = store.path + L"\\Components\\" + component;
+    if (listing && released == values.size()) {
+        if (released > 0)
+            list_record(record_path, L"remove");
+    } else if (listing) {
+        for (const std::wstring& value : released_values)
+            list_record(record_path + L"\\" + value, L"delete");
     }
     if (released > 0)
         key_files.insert(paths.begin(), paths.end());
     // A record without values names no product, so none of them owns all of it.
     if (released > 0 && released == values.size()) {
         replay::log::info("%i  %ls", store.number, unpack_guid(component).c_str());
-        if (delete_enabled)
+        if (delete_enabled && !listing)
             components.delete_subkey(component, true);
     }
 }

@@ -31,6 +31,7 @@ private:
     struct numbered_key {
         int number;
         replay::registry2::key key;
+        std::wstring path;  // as a listing pass names it: "HKEY_CLASSES_ROOT\..."
     };
 
     void find_root_stores(const replay::registry2::key& parent, const std::wstring& path);

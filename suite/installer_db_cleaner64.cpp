@@ -2,6 +2,7 @@
 
 #include "cleaning/registry/open_raw_key.h"
 #include "cleaning/registry/reg_delete_key_ex.h"
+#include "cleaning/removal_listing.h"
 #include "suite/installer_key_files.h"
 #include "suite/installer_log_sections.h"
 #include "suite/portable/packed_guid.h"
@@ -17,6 +18,30 @@ using replay::handles::unique_hkey;
 bool installer_db_cleaner64::delete_enabled = false;
 
 namespace {
+
+// "HKLM\SOFTWARE\..." as a listing names it: the root's full name.
+std::wstring listed_key_path(const std::wstring& path) {
+    static const wchar_t* const roots[][2] = {{L"HKCR", L"HKEY_CLASSES_ROOT"},
+                                              {L"HKCU", L"HKEY_CURRENT_USER"},
+                                              {L"HKLM", L"HKEY_LOCAL_MACHINE"}};
+    const std::wstring first = path.substr(0, path.find(L'\\'));
+    for (const auto& root : roots) {
+        if (first == root[0])
+            return root[1] + path.substr(first.size());
+    }
+    return L"HKEY_USERS\\" + path;
+}
+
+bool listing() {
+    return installer_db_cleaner64::delete_enabled && cleaning::listing_pass();
+}
+
+void list_record(const std::wstring& path, const wchar_t* action) {
+    cleaning::removal_listing& listing = *cleaning::current_removal_listing();
+    const std::wstring where = listed_key_path(path);
+    if (!listing.gone(where))
+        listing.would_remove(L"installer record (64-bit view)", where, action);
+}
 
 // Deletes `name` below `parent` with all its subkeys, children first. Gives up
 // (false) as soon as a subkey stays, since it would come back at index 0 forever.
@@ -221,7 +246,9 @@ void installer_db_cleaner64::remove_upgrade_codes(const numbered_path& root) {
             for (const std::wstring& product : value_names64(record.get()))
                 product_codes.insert(product);
         }
-        if (delete_enabled) {
+        if (listing()) {
+            list_record(root.second + L"\\Installer\\UpgradeCodes\\" + code, L"remove");
+        } else if (delete_enabled) {
             LONG result = delete64(codes.get(), code);
             if (result != ERROR_SUCCESS)
                 replay::log::info("Error %i", int(result));
@@ -242,7 +269,9 @@ void installer_db_cleaner64::remove_products(const numbered_path& store) {
             if (open64(record, products.get(), product, read_access64) != ERROR_SUCCESS)
                 continue;
         }
-        if (delete_enabled)
+        if (listing())
+            list_record(store.second + L"\\Products\\" + product, L"remove");
+        else if (delete_enabled)
             delete_key_tree64(products.get(), product);
         replay::log::info_w(L"%i  %ls", store.first, unpack_guid(product).c_str());
     }
@@ -256,31 +285,39 @@ void installer_db_cleaner64::remove_components(const numbered_path& store) {
         return;
     std::vector<std::wstring> released;
     for (const std::wstring& component : subkey_names64(components.get())) {
-        if (release_component_values(components.get(), component))
+        if (release_component_values(components.get(), component, store.second))
             released.push_back(component);
     }
     for (const std::wstring& component : released) {
         replay::log::info_w(L"%i  %ls", store.first, unpack_guid(component).c_str());
-        if (delete_enabled)
+        if (listing())
+            list_record(store.second + L"\\Components\\" + component, L"remove");
+        else if (delete_enabled)
             delete64(components.get(), component);
     }
 }
 
 // True when every value of the component belonged to the removed products.
 bool installer_db_cleaner64::release_component_values(HKEY components,
-                                                      const std::wstring& component) {
+                                                      const std::wstring& component,
+                                                      const std::wstring& store) {
     unique_hkey record;
     // A record that will not open cannot be read: skip it rather than guess.
     if (open64(record, components, component, change_access64) != ERROR_SUCCESS)
         return false;
     component_values values = read_component_values(record.get(), component, product_codes);
-    if (delete_enabled) {
+    if (delete_enabled && !listing()) {
         for (const std::wstring& name : values.released)
             ::RegDeleteValueW(record.get(), name.c_str());
     }
     // A record without values names no product, so none of them owns all of it.
     const bool whole = values.complete && values.too_long == 0 && !values.released.empty() &&
                        values.released.size() == values.readable;
+    // One that goes whole is listed by the caller, once.
+    if (listing() && !whole) {
+        for (const std::wstring& name : values.released)
+            list_record(store + L"\\Components\\" + component + L"\\" + name, L"delete");
+    }
     if (whole) {
         key_files.insert(values.paths.begin(), values.paths.end());
     } else if (!values.released.empty()) {

@@ -36,7 +36,8 @@ private:
     void remove_upgrade_codes(const numbered_path& root);
     void remove_products(const numbered_path& store);
     void remove_components(const numbered_path& store);
-    bool release_component_values(HKEY components, const std::wstring& component);
+    bool release_component_values(HKEY components, const std::wstring& component,
+                                  const std::wstring& store);
 
     int store_counter = 0;
     std::vector<numbered_path> root_stores;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "cleaning/removal_listing.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
 
@@ -13,7 +14,27 @@ using replay::registry2::key;
 
 namespace {
 
+const wchar_t shared_dlls[] =
+    L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+
+void list_one(const key& counters, const std::wstring& path) {
+    cleaning::removal_listing& listing = *cleaning::current_removal_listing();
+    const uint32_t count = counters.get_dword(path);
+    const std::wstring where = std::wstring(shared_dlls) + L"\\" + path;
+    if (listing.gone(where))
+        return;
+    if (count <= 1)
+        listing.would_remove(L"shared DLL counter", where, L"delete");
+    else
+        listing.would_do(L"shared DLL counter", where,
+                         L"lower the count to " + std::to_wstring(count - 1));
+}
+
 void decrement_one(key& counters, const std::wstring& path) {
+    if (cleaning::listing_pass()) {
+        list_one(counters, path);
+        return;
+    }
     uint32_t count = counters.get_dword(path);
     // A counter already at 0 is as unused as one at 1; writing count - 1 back
     // would wrap to 4294967295 and keep the file forever.

@@ -14,6 +14,7 @@
 #include "cleaning/registry/installer_components.h"
 #include "cleaning/registry/registry_removal.h"
 #include "cleaning/registry/shared_dll_counters.h"
+#include "cleaning/removal_listing.h"
 #include "cleaning/services/services.h"
 #include "suite/config/config_storage.h"
 #include "suite/wide_paths.h"
@@ -31,6 +32,19 @@ products_list load_products(const std::wstring& path) {
     config::products_impl list;
     store.load(list, path);
     return list.m_products;
+}
+
+// The list as the removal would have saved it: a listing pass saves nothing,
+// so what it took off is taken off again each time the file is read.
+void take_off(products_list& products, const std::vector<std::wstring>& taken_off) {
+    for (const std::wstring& code : taken_off) {
+        for (auto entry = products.begin(); entry != products.end(); ++entry) {
+            if (entry->m_product_id == code) {
+                products.erase(entry);
+                break;
+            }
+        }
+    }
 }
 
 const config::products_impl::product* find_product(const products_list& products,
@@ -79,6 +93,12 @@ pellane31x_remover::pellane31x_remover(std::wstring brand, std::wstring suite, s
     install_folder = wide(cleaning::get_program_files_folder()) + brand_folder + L"\\";
 }
 
+products_list pellane31x_remover::listed_products() const {
+    products_list products = load_products(products_file());
+    take_off(products, taken_off_in_listing);
+    return products;
+}
+
 std::wstring pellane31x_remover::products_file() const {
     return common_appdata() + brand_folder + L"\\" + suite_folder + L"\\product.cfg";
 }
@@ -87,7 +107,7 @@ int pellane31x_remover::count_products_in_pellane_31x() {
     replay::log::info("Count products registered in Pellane 3.1.x");
     int count = 0;
     try {
-        count = static_cast<int>(load_products(products_file()).size());
+        count = static_cast<int>(listed_products().size());
     } catch (...) {
         // A list that cannot be read holds no product as far as the removal goes.
     }
@@ -99,7 +119,7 @@ int pellane31x_remover::count_products_in_pellane_31x() {
 bool pellane31x_remover::is_product_registered_in_pellane_31x(std::wstring product_code) {
     try {
         replay::log::info_w(L"Check if %ls is registered in Pellane 3.1.x", product_code.c_str());
-        if (find_product(load_products(products_file()), product_code)) {
+        if (find_product(listed_products(), product_code)) {
             replay::log::info_w(L"%ls found in product list", product_code.c_str());
             return true;
         }
@@ -141,7 +161,7 @@ std::string pellane31x_remover::read_user_email_from_pellane_31x(std::wstring pr
 
 std::wstring pellane31x_remover::get_product_name(std::wstring product_code) {
     try {
-        const products_list products = load_products(products_file());
+        const products_list products = listed_products();
         if (const auto* product = find_product(products, product_code))
             return product->m_product_name;
     } catch (...) {
@@ -157,12 +177,19 @@ void pellane31x_remover::unregister_product_from_pellane_31x(std::wstring produc
         config::config_storage<config::products_impl> store;
         config::products_impl list;
         store.load(list, path);
+        take_off(list.m_products, taken_off_in_listing);
         // Only the first entry goes: each registration of the product is undone by
         // one unregistration.
         for (auto entry = list.m_products.begin(); entry != list.m_products.end(); ++entry) {
             if (entry->m_product_id == product_code) {
                 list.m_products.erase(entry);
                 replay::log::info_w(L"'%ls' unregistered", product_code.c_str());
+                if (cleaning::listing_pass()) {
+                    cleaning::current_removal_listing()->would_do(L"suite product", product_code,
+                                                                  L"remove from the products list");
+                    taken_off_in_listing.push_back(product_code);
+                    return;
+                }
                 store.save(list, path);
                 return;
             }
@@ -181,6 +208,8 @@ void pellane31x_remover::remove_pellane_31x() {
     // suite, whether or not the suite listed itself.
     const bool only_suite_left =
         count == 0 || (count == 1 && is_product_registered_in_pellane_31x(suite_code));
+    if (cleaning::listing_pass())
+        list_decision(only_suite_left);
     if (only_suite_left) {
         remove_suite_code();
         replay::log::info("");
@@ -192,6 +221,27 @@ void pellane31x_remover::remove_pellane_31x() {
         fix_pellane_counters();
     } catch (...) {
     }
+}
+
+void pellane31x_remover::list_decision(bool only_suite_left) {
+    products_list products;
+    try {
+        products = listed_products();
+    } catch (...) {
+        return;  // no list that could be read: nothing registered to keep it
+    }
+    cleaning::removal_listing& listing = *cleaning::current_removal_listing();
+    int others = 0;
+    for (const auto& product : products) {
+        if (product.m_product_id == suite_code)
+            continue;
+        ++others;
+        listing.would_do(L"suite product", product.m_product_id, L"keep: another product's");
+    }
+    listing.would_do(L"suite", products_file(),
+                     only_suite_left
+                         ? std::wstring(L"remove: no other product uses it")
+                         : L"keep: used by " + std::to_wstring(others) + L" other product(s)");
 }
 
 void pellane31x_remover::remove_suite_code() {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "suite/config/products_impl.h"
 
 #include "suite/pellane_remover.h"
 
@@ -33,11 +36,19 @@ public:
     static const wchar_t* const suite_code;
 
 private:
+    using products_list = std::vector<config::products_impl::product>;
+
     std::wstring products_file() const;
+    products_list listed_products() const;
+    // What a listing pass says of the products list and of keeping the suite.
+    void list_decision(bool only_suite_left);
     void remove_suite_code();
     void remove_suite_data();
     void remove_suite_components();
     void remove_host_tag_key();
+
+    // Codes a listing pass took off the list without saving it, in order.
+    std::vector<std::wstring> taken_off_in_listing;
 };
 
 }  // namespace suite

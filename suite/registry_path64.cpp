@@ -1,6 +1,7 @@
 #include "suite/registry_path64.h"
 
 #include "cleaning/registry/open_raw_key.h"
+#include "cleaning/removal_listing.h"
 #include "cleaning/registry/reg_delete_key_ex.h"
 #include "support/log/log.h"
 
@@ -46,10 +47,15 @@ LONG open64(replay::handles::unique_hkey& opened, HKEY root, const std::wstring&
         if (fault != ERROR_SUCCESS)
             return fault;
     }
+    // A listing pass reads only.
+    if (cleaning::listing_pass())
+        access = read_access64;
     return cleaning::open_raw_key(root, rest.c_str(), access, opened);
 }
 
 LONG delete64(HKEY parent, const std::wstring& name) {
+    if (cleaning::listing_pass())
+        return ERROR_ACCESS_DENIED;  // every caller lists instead; should one not, nothing goes
     if (injected_faults != nullptr) {
         const LONG fault = injected_faults->remove(name);
         if (fault != ERROR_SUCCESS)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "cleaning/removal_listing.h"
 #include "support/handles/windows_handles.h"
 #include "support/text/ascii.h"
 
@@ -27,8 +28,10 @@ std::vector<std::wstring> xml_files_in(const std::wstring& folder) {
     if (!search)
         return names;
     do {
+        // One a listing pass has listed as removed is no longer the tray's.
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            has_xml_extension(found.cFileName))
+            has_xml_extension(found.cFileName) &&
+            !cleaning::listed_as_gone(folder + found.cFileName))
             names.push_back(found.cFileName);
     } while (::FindNextFileW(search.get(), &found));
     return names;

@@ -13,10 +13,13 @@
 #include "cleaning/processes/processes.h"
 #include "cleaning/registry/installer_components.h"
 #include "cleaning/registry/shared_dll_counters.h"
+#include "cleaning/removal_listing.h"
 #include "suite/tray_products.h"
 #include "suite/wide_paths.h"
 #include "support/log/log.h"
+#include "support/handles/windows_handles.h"
 #include "support/registry/key.h"
+#include "support/text/ascii.h"
 
 namespace suite {
 
@@ -62,12 +65,14 @@ void tray_remover::run() {
     const std::wstring tray_install_folder =
         wide(cleaning::get_program_files_folder()) + brand_folder + L"\\" + tray_folder + L"\\";
 
-    cleaning::remove_file(narrow(configurations + product_code + L".xml"));
+    cleaning::remove_file(narrow(configurations + product_code + L".xml"), L"tray configuration");
     cleaning::remove_file(
         narrow(tray_install_folder + L"HTML\\gfx\\Icon_PLTRAY-UPD-" + product_code + L".png"));
 
     const int products = count_tray_products(configurations);
     replay::log::info("Number of prosucts = %d", products);
+    if (cleaning::listing_pass())
+        list_decision(configurations, products);
     if (products == 0) {
         quit_tray(tray_install_folder);
         end_tray_processes(tray_install_folder);
@@ -83,8 +88,10 @@ void tray_remover::quit_tray(const std::wstring& tray_install_folder) {
     if (!boost::filesystem::exists(tray_install_folder + L"ovhtml.dll"))
         return;
     replay::log::info("Quiting Tray: %ls", program.c_str());
-    // The tray closes itself on request; whether it does is checked below.
-    ::ShellExecuteW(nullptr, L"open", program.c_str(), L"/quit", nullptr, SW_SHOW);
+    // The tray closes itself on request; whether it does is checked below. A
+    // listing pass asks nothing: the tray's process is what it lists.
+    if (!cleaning::listing_pass())
+        ::ShellExecuteW(nullptr, L"open", program.c_str(), L"/quit", nullptr, SW_SHOW);
     wait_for_end(tray_program);
 }
 
@@ -116,8 +123,62 @@ void tray_remover::remove_tray_folders(const std::wstring& tray_install_folder) 
     remove_relative_to_profiles(brand);
 }
 
+void tray_remover::list_decision(const std::wstring& configurations, int products) {
+    cleaning::removal_listing& listing = *cleaning::current_removal_listing();
+    const std::wstring folder = configurations.substr(0, configurations.size() - 1);
+    if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;  // no tray was ever configured here
+    WIN32_FIND_DATAW found;
+    replay::handles::unique_hfind search(
+        ::FindFirstFileW((configurations + L"*.xml").c_str(), &found));
+    if (search) {
+        do {
+            const std::wstring path = configurations + found.cFileName;
+            // The tray's own configuration goes with the tray.
+            const bool own = replay::text::equal_ignoring_ascii_case(std::wstring(found.cFileName),
+                                                                     std::wstring(L"pltray.xml"));
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !own && !listing.gone(path))
+                listing.would_do(L"tray configuration", path, L"keep: another product's");
+        } while (::FindNextFileW(search.get(), &found));
+    }
+    listing.would_do(L"suite", folder,
+                     products == 0
+                         ? std::wstring(L"remove: no other product uses it")
+                         : L"keep: used by " + std::to_wstring(products) + L" other product(s)");
+}
+
+// What remove_tray_registry would remove: the tray's key and, once that went,
+// its Run value, as the removal takes them.
+void tray_remover::list_tray_registry() {
+    namespace registry = replay::registry2;
+    cleaning::removal_listing& listing = *cleaning::current_removal_listing();
+    const std::wstring tray_key =
+        L"HKEY_LOCAL_MACHINE\\Software\\" + brand_folder + L"\\" + tray_folder;
+    const std::wstring run_key =
+        L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    try {
+        const registry::key machine = registry::key::open_root(HKEY_LOCAL_MACHINE);
+        registry::key::open_subkey(machine, L"Software\\" + brand_folder + L"\\" + tray_folder,
+                                   false);
+        if (!listing.gone(tray_key))
+            listing.would_remove(L"registry key", tray_key, L"remove");
+        const registry::key run = registry::key::open_subkey(
+            machine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", false);
+        for (const std::wstring& name : run.value_names()) {
+            if (replay::text::equal_ignoring_ascii_case(name, std::wstring(L"PellaneTray")) &&
+                !listing.gone(run_key + L"\\" + name))
+                listing.would_remove(L"registry value", run_key + L"\\" + name, L"delete");
+        }
+    } catch (const registry::generic&) {
+    }
+}
+
 void tray_remover::remove_tray_registry() {
     namespace registry = replay::registry2;
+    if (cleaning::listing_pass()) {
+        list_tray_registry();
+        return;
+    }
     try {
         const registry::key machine = registry::key::open_root(HKEY_LOCAL_MACHINE);
         {

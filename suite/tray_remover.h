@@ -16,6 +16,9 @@ public:
     void run();
 
 private:
+    // What a listing pass says of the configurations and of keeping the tray.
+    void list_decision(const std::wstring& configurations, int products);
+    void list_tray_registry();
     void quit_tray(const std::wstring& tray_install_folder);
     void end_tray_processes(const std::wstring& tray_install_folder);
     void remove_tray_folders(const std::wstring& tray_install_folder);
