@@ -103,6 +103,8 @@ command_line parse_arguments(const std::vector<std::wstring>& arguments) {
         } else if (is_switch && !has_value &&
                    (name == L"quiet" || name == L"q" || name == L"s" || name == L"silent")) {
             parsed.options.quiet = true;
+        } else if (is_switch && !has_value && name == L"report") {
+            parsed.options.report = true;
         } else if (is_switch && name == L"log" && !value.empty()) {
             parsed.options.log_folder = value;
         } else if (is_switch && !has_value && name == L"send") {
@@ -119,10 +121,11 @@ command_line parse_arguments(const std::vector<std::wstring>& arguments) {
     }
     // Sending is the answer to a question only a quiet run leaves unasked: a
     // script that says /send without /quiet would still wait at the question,
-    // and a sender without /send would be ignored; either is told at once.
+    // and a sender without /send would be ignored; either is told at once. A
+    // report run sends nothing.
     if (!sender_switch.empty() && !parsed.options.send)
         return not_understood(parsed, sender_switch);
-    if (!send_switch.empty() && !parsed.options.quiet)
+    if (!send_switch.empty() && (!parsed.options.quiet || parsed.options.report))
         return not_understood(parsed, send_switch);
     if (usage)
         parsed.action = command_line::show_usage;
@@ -137,6 +140,7 @@ std::string usage_text() {
            "\n"
            "TVRemover.exe [/quiet] [/log:FOLDER]\n"
            "TVRemover.exe /quiet /send [/sender:ADDRESS] [/log:FOLDER]\n"
+           "TVRemover.exe /report [/quiet] [/log:FOLDER]\n"
            "TVRemover.exe /?\n"
            "\n"
            "  /quiet       Shows no message box and waits for nobody: what a box would\n"
@@ -153,6 +157,10 @@ std::string usage_text() {
            "  /sender:ADDRESS\n"
            "               With /send: the sender when the suite has none (one\n"
            "               mailbox, plain ASCII: admin@example.com).\n"
+           "  /report      Changes nothing: lists what a removal would find and do, on\n"
+           "               the console, in the log and in TVRemover.report.txt beside\n"
+           "               the log (one item a line: what, where, what a removal\n"
+           "               would do, separated by tabs).\n"
            "  /?           Shows this text and changes nothing.\n"
            "\n"
            "Switches begin with / or - and may be typed in any case.\n"
@@ -160,10 +168,13 @@ std::string usage_text() {
            "Exit codes:\n"
            "  0   the run completed (\"completed OK.\")\n"
            "  1   refused: Windows older than 2000, or no administrator rights\n"
+           "  2   /report: something of the product was found; /quiet: something of\n"
+           "      the product is still there, the log lists what is left\n"
            "  3   an unexpected failure stopped the run; the log names it\n"
            "  87  the command line was not understood; nothing was changed\n"
            "  3010  /quiet only: completed, but files in use are deleted only at the\n"
-           "        next restart; the log names them\n";
+           "        next restart (nothing else of the product is left); the log names\n"
+           "        them\n";
 }
 
 }  // namespace driver

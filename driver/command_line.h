@@ -22,6 +22,9 @@ struct run_options {
     bool send = false;
     // ASCII as typed; checked as the prompt checks a typed address, when sending.
     std::string sender;
+    // Changes nothing: lists what a removal would find and do, in the log and
+    // in a report file beside it.
+    bool report = false;
 };
 
 struct command_line {

@@ -37,26 +37,68 @@ bool is_full_path(const std::string& path) {
     return drive || network;
 }
 
-std::string complete_install_dir(std::string install_dir, const std::string& program_files) {
-    // A text stored with its terminator twice reads with a zero at its end; what
-    // follows a zero is not part of the name the system would see.
+namespace {
+
+// Which rule chooses the folder for an InstallLocation as found.
+enum class folder_rule { default_folder, not_full_path, as_found, product_folder_added };
+
+// `install_dir` up to a zero (what follows it is not part of the name the
+// system would see) and ending in a backslash (see complete_install_dir).
+folder_rule choose_folder_rule(std::string& install_dir) {
     install_dir.erase(std::min(install_dir.find('\0'), install_dir.size()));
-    // A relative InstallLocation ("Tarvello", "..\Apps", "C:Apps", "\Apps") would
-    // be resolved against whatever folder the tool was started in, and the stages
-    // would delete folders there; it says nothing about where the product is.
-    if (install_dir.empty() || !is_full_path(install_dir))
-        return program_files + "Corvane\\" + product_folder;
-    // An InstallLocation written without its final backslash would otherwise get
-    // the product folder glued to its last name ("CorvaneTarvello\").
+    if (install_dir.empty())
+        return folder_rule::default_folder;
+    if (!is_full_path(install_dir))
+        return folder_rule::not_full_path;
     if (install_dir.back() != '\\')
         install_dir += '\\';
-    if (!ends_with(install_dir, product_folder))
-        install_dir += product_folder;
+    return ends_with(install_dir, product_folder) ? folder_rule::as_found
+                                                  : folder_rule::product_folder_added;
+}
+
+}  // namespace
+
+std::string complete_install_dir(std::string install_dir, const std::string& program_files) {
+    switch (choose_folder_rule(install_dir)) {
+        // A relative InstallLocation ("Tarvello", "..\Apps", "C:Apps", "\Apps") would
+        // be resolved against whatever folder the tool was started in, and the stages
+        // would delete folders there; it says nothing about where the product is.
+        case folder_rule::default_folder:
+        case folder_rule::not_full_path:
+            return program_files + "Corvane\\" + product_folder;
+        // An InstallLocation written without its final backslash would otherwise get
+        // the product folder glued to its last name ("CorvaneTarvello\").
+        case folder_rule::product_folder_added:
+            return install_dir + product_folder;
+        case folder_rule::as_found:
+            break;
+    }
     return install_dir;
 }
 
+std::string install_dir_rule(std::string install_dir) {
+    switch (choose_folder_rule(install_dir)) {
+        case folder_rule::default_folder:
+            return "found by: the default folder under Program Files (no InstallLocation found)";
+        case folder_rule::not_full_path:
+            return "found by: the default folder under Program Files (InstallLocation is not a "
+                   "full path)";
+        case folder_rule::product_folder_added:
+            return "found by: InstallLocation of the Uninstall entry, with \"Tarvello\" added";
+        case folder_rule::as_found:
+            break;
+    }
+    return "found by: InstallLocation of the Uninstall entry";
+}
+
 void detect_product(cleaning::product_cleaner& context) {
+    std::string folder_rule;
+    detect_product(context, folder_rule);
+}
+
+void detect_product(cleaning::product_cleaner& context, std::string& folder_rule) {
     cleaning::find_product_info(context);
+    folder_rule = install_dir_rule(context.install_dir);
     settle_product_version(context);
     std::string::size_type zero = context.install_dir.find('\0');
     if (zero != std::string::npos) {

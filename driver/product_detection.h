@@ -23,4 +23,11 @@ bool is_full_path(const std::string& path);
 // or the one found is not a full path.
 std::string complete_install_dir(std::string install_dir, const std::string& program_files);
 
+// Which of complete_install_dir's rules chose the folder for `install_dir` as
+// found, in the words of a report ("found by: ...").
+std::string install_dir_rule(std::string install_dir);
+
+// detect_product, also saying which rule chose the install folder.
+void detect_product(cleaning::product_cleaner& context, std::string& folder_rule);
+
 }  // namespace driver

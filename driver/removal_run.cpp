@@ -8,11 +8,14 @@
 #include "cleaning/environment/windows_version.h"
 #include "driver/exit_codes.h"
 #include "driver/log_setup.h"
+#include "driver/product_detection.h"
+#include "driver/removal_listing_run.h"
 #include "driver/run_outcome.h"
 #include "driver/stages.h"
 #include "submit/submission_flow.h"
 #include "support/log/console.h"
 #include "support/log/log.h"
+#include "support/registry/key.h"
 
 namespace driver {
 
@@ -148,6 +151,73 @@ public:
     ~console_after_log() { replay::log::shutdown(); }
 };
 
+// A report run reads the registry without the rights to change it, from the
+// start: its detection too.
+class read_only_registry {
+public:
+    explicit read_only_registry(bool on)
+        : on_(on), previous_(on && replay::registry2::use_read_only_keys(true)) {}
+    read_only_registry(const read_only_registry&) = delete;
+    read_only_registry& operator=(const read_only_registry&) = delete;
+    ~read_only_registry() {
+        if (on_)
+            replay::registry2::use_read_only_keys(previous_);
+    }
+
+private:
+    bool on_;
+    bool previous_;
+};
+
+void log_items(const std::vector<cleaning::listed_item>& items) {
+    for (const cleaning::listed_item& item : items)
+        replay::log::log_line_w(replay::log::level_info, L"   " + report_line(item));
+}
+
+int report(cleaning::product_cleaner& context, const std::string& folder_rule,
+           const run_options& options, const std::vector<stage>& stages, progress& where) {
+    where.at("the report");
+    std::vector<cleaning::listed_item> items = detection_items(context, folder_rule);
+    const std::vector<cleaning::listed_item> listed = list_removal(stages, context);
+    items.insert(items.end(), listed.begin(), listed.end());
+    replay::log::info("What a removal would find and do:");
+    log_items(items);
+    replay::log::info("");
+    std::vector<std::wstring> lines;
+    for (const cleaning::listed_item& item : items)
+        lines.push_back(report_line(item));
+    const unsigned long error = write_report_file(options.log_folder, lines);
+    if (error != 0) {
+        replay::log::info("The report file TVRemover.report.txt could not be written; error %lu !",
+                          error);
+        return end_abnormally(exit_failed);
+    }
+    replay::log::info("%s completed OK.", banner);
+    replay::log::info("");
+    replay::log::shutdown();
+    return report_exit_code(items);
+}
+
+// After a quiet removal: what the removal's stages would still act on, in the
+// log. All of them, whichever stages ran: what is left of the product is asked.
+int list_leftovers(cleaning::product_cleaner& context, const run_outcome& outcome,
+                   progress& where) {
+    where.at("the listing of what is left");
+    std::vector<cleaning::listed_item> left = list_removal(removal_stages(), context);
+    for (cleaning::listed_item& item : left) {
+        if (counts_as_found(item) && waits_for_restart(item, outcome.scheduled()))
+            item.action = L"remove at the next restart: scheduled";
+    }
+    bool anything = false;
+    for (const cleaning::listed_item& item : left)
+        anything = anything || counts_as_found(item);
+    replay::log::info(anything ? "What is left of the product:"
+                               : "What is left of the product: nothing.");
+    log_items(left);
+    replay::log::info("");
+    return leftover_exit_code(left, outcome.scheduled(), outcome.completed_code());
+}
+
 void complete(cleaning::product_cleaner& context, const run_options& options, progress& where) {
     replay::log::info("%s completed OK.", banner);
     replay::log::info("");
@@ -186,7 +256,8 @@ int run(const run_options& options, const run_seams& seams) {
 int run(const run_options& options, const run_seams& seams, const std::vector<stage>& stages) {
     installed_seams installed(seams);
     quiet_boxes quiet(options.quiet);
-    run_outcome outcome(options.quiet);
+    read_only_registry read_only(options.report);
+    run_outcome outcome(options.quiet && !options.report);
     cleaning::product_cleaner context("Tarvello");
     context.log_available = true;
     progress where;
@@ -194,13 +265,22 @@ int run(const run_options& options, const run_seams& seams, const std::vector<st
         open_logs(context, options.log_folder);
         where.at("the start-up checks");
         write_banner();
+        if (options.report) {
+            replay::log::info("Report run: nothing on this machine is changed.");
+            replay::log::info("");
+        }
         if (!environment_accepted())
             return end_abnormally(exit_refused);
         where.at("the product detection");
-        detect_product(context);
+        std::string folder_rule;
+        detect_product(context, folder_rule);
+        if (options.report)
+            return report(context, folder_rule, options, stages, where);
         run_stages(stages, context, where);
+        const int code =
+            options.quiet ? list_leftovers(context, outcome, where) : outcome.completed_code();
         complete(context, options, where);
-        return outcome.completed_code();
+        return code;
     } catch (...) {
         return where.stop_on_failure();
     }

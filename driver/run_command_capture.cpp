@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cleaning/removal_listing.h"
+
 namespace driver {
 
 namespace {
@@ -27,6 +29,9 @@ private:
 }  // namespace
 
 std::string run_command_capture(const std::string& command_line) {
+    // A listing pass starts nothing.
+    if (cleaning::listing_pass())
+        return std::string();
     command_pipe pipe(command_line);
     std::string output;
     if (pipe.get() == nullptr)

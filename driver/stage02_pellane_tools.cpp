@@ -4,6 +4,7 @@
 
 #include "cleaning/environment/wow64.h"
 #include "cleaning/processes/external_commands.h"
+#include "cleaning/removal_listing.h"
 #include "cleaning/services/services.h"
 #include "driver/stages.h"
 #include "suite/dependent_products_cleaner.h"
@@ -20,7 +21,8 @@ constexpr int first_service_tools_version = 14016;
 void unregister_folder_tools(const cleaning::product_cleaner& context) {
     replay::log::info("Unregister Pellane Tools.exe");
     const std::string program = context.install_dir + "Pellane Tools.exe";
-    ::ShellExecuteA(nullptr, nullptr, program.c_str(), "/UnregServer", nullptr, SW_SHOWNA);
+    if (!cleaning::listing_pass())
+        ::ShellExecuteA(nullptr, nullptr, program.c_str(), "/UnregServer", nullptr, SW_SHOWNA);
     replay::log::info("Pellane Tools.exe was unregistered");
     cleaning::unregister_com_server(context.install_dir + "Pellane ToolsPS.dll");
     if (cleaning::is_wow64())

@@ -55,10 +55,15 @@ TEST(CommandLine, SwitchesInEitherFormAndAnyCase) {
 
     EXPECT_EQ(driver::command_line::show_usage, parse(L"x /?").action);
     EXPECT_EQ(driver::command_line::show_usage, parse(L"x /quiet -?").action);
+
+    parsed = parse(L"x -Report /q /log:D:\\Reports");
+    EXPECT_EQ(driver::command_line::run, parsed.action);
+    EXPECT_TRUE(parsed.options.report);
+    EXPECT_FALSE(parse(L"x /q").options.report);
 }
 
 TEST(CommandLine, AnythingElseIsNotUnderstoodAndNamed) {
-    for (const wchar_t* argument : {L"/report", L"quiet", L"\"\"", L"/", L"/quiet:yes", L"/q+",
+    for (const wchar_t* argument : {L"/report:yes", L"quiet", L"\"\"", L"/", L"/quiet:yes", L"/q+",
                                     L"/log", L"/log:", L"/log:\"\"", L"--quiet", L"/?:x", L"/h"}) {
         const auto parsed = parse(std::wstring(L"x /q ") + argument + L" /bogus");
         EXPECT_EQ(driver::command_line::not_understood, parsed.action) << argument;
@@ -69,7 +74,7 @@ TEST(CommandLine, AnythingElseIsNotUnderstoodAndNamed) {
     // without /send would be ignored: both are named, wherever they stand.
     for (const wchar_t* line :
          {L"x /send", L"x /send /sender:a@b.example", L"x /q /sender:a@b.example", L"x /q /sender:",
-          L"x /q /send /sender:j\x00fcrg@b.example"}) {
+          L"x /report /q /send", L"x /q /send /sender:j\x00fcrg@b.example"}) {
         const auto parsed = parse(line);
         EXPECT_EQ(driver::command_line::not_understood, parsed.action) << line;
         EXPECT_EQ(L'/', parsed.offending.at(0)) << line;
@@ -82,8 +87,8 @@ TEST(CommandLine, AnythingElseIsNotUnderstoodAndNamed) {
 TEST(CommandLine, UsageDocumentsEverySwitchAndExitCode) {
     const std::string usage = driver::usage_text();
     for (const char* named :
-         {"/quiet", "/q,", "/s", "/silent", "/log:FOLDER", "/send", "/sender:ADDRESS", "/?", "  0 ",
-          "  1 ", "  3 ", "  87 ", "  3010 "}) {
+         {"/quiet", "/q,", "/s", "/silent", "/log:FOLDER", "/send", "/sender:ADDRESS", "/report",
+          "/?", "  0 ", "  1 ", "  2 ", "  3 ", "  87 ", "  3010 "}) {
         EXPECT_NE(std::string::npos, usage.find(named)) << named;
     }
 }
