@@ -13,6 +13,7 @@
 #include "cleaning/registry/shared_dll_counters.h"
 #include "support/registry/key.h"
 #include "tests/common/file_tree.h"
+#include "tests/common/listed_items.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
 #include "tests/common/text.h"
@@ -31,13 +32,6 @@ using testing_support::view_key;
 using testing_support::wide;
 
 const std::wstring shared_dlls = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-
-std::vector<std::string> lines(const std::vector<cleaning::listed_item>& items) {
-    std::vector<std::string> result;
-    for (const cleaning::listed_item& item : items)
-        result.push_back(testing_support::utf8(item.what + L"|" + item.where + L"|" + item.action));
-    return result;
-}
 
 class ListingPass : public ::testing::Test {
 protected:
@@ -98,7 +92,7 @@ TEST_F(ListingPass, ListsWhatTheRemovalWouldTakeInItsOrderAndChangesNothing) {
     const std::string app = path("app");
     const std::string user = "HKEY_CURRENT_USER\\Software\\";
     EXPECT_THAT(
-        lines(listing.items()),
+        testing_support::listed_lines(listing.items()),
         ElementsAre("file|" + app + "\\a.dll|remove",
                     "folder|" + app + "\\sub|remove with everything in it",
                     "folder|" + app + "|remove",

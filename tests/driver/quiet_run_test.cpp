@@ -16,6 +16,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "cleaning/environment/special_folders.h"
 #include "cleaning/files/file_removal.h"
 #include "cleaning/message_box.h"
 #include "driver/exit_codes.h"
@@ -250,6 +251,106 @@ TEST_F(ScriptedRun, FileInUseMakesAQuietRunAskForARestartAndOnlyAQuietOne) {
     EXPECT_THAT(log_in("current"), Contains(scheduled));
     // The next run's outcome starts afresh.
     EXPECT_EQ(driver::exit_completed, driver::run(quiet(), seams, one_stage));
+}
+
+}  // namespace
+
+namespace {
+
+std::string report_file(const boost::filesystem::path& folder) {
+    std::ifstream in((folder / "TVRemover.report.txt").string(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string product_folder() {
+    return cleaning::get_program_files_folder() + "Corvane\\Tarvello";
+}
+
+std::string product_file;
+void remove_product_file(cleaning::product_cleaner&) {
+    cleaning::remove_file(product_file);
+}
+
+TEST_F(ScriptedRun, ReportChangesNothingAndSaysTheSameEachTime) {
+    product_file = path("Tarvello.dll");
+    std::ofstream(product_file).put('x');
+    const std::vector<driver::stage> removal = {
+        {"**** Product file ****", remove_product_file, driver::stage_guard::none, nullptr}};
+    driver::run_options options;
+    options.report = true;
+    options.log_folder = root_.wstring() + L"\\logs";
+    driver::run_seams seams;
+    seams.message_boxes = &boxes_;
+    seams.clock = &clock_;
+    const std::string folder_line = "install folder\t" + product_folder() +
+                                    "\tfound by: the default folder under Program Files (no "
+                                    "InstallLocation found)\r\n";
+
+    EXPECT_EQ(driver::exit_found, driver::run(options, seams, removal));
+    EXPECT_TRUE(boost::filesystem::exists(product_file));
+    const std::string first = report_file(root_ / "logs");
+    EXPECT_EQ(folder_line + "file\t" + product_file + "\tremove\r\n", first);
+    EXPECT_THAT(log_in("logs"), Contains("Report run: nothing on this machine is changed."));
+    EXPECT_THAT(log_in("logs"), Contains("   file\t" + product_file + "\tremove"));
+    EXPECT_THAT(boxes_.shown(), IsEmpty());  // nor is the log offered
+    EXPECT_EQ(driver::exit_found, driver::run(options, seams, removal));
+    EXPECT_EQ(first, report_file(root_ / "logs"));
+
+    boost::filesystem::remove(product_file);
+    EXPECT_EQ(driver::exit_completed, driver::run(options, seams, removal));
+    EXPECT_EQ(folder_line, report_file(root_ / "logs"));
+}
+
+// The product's own install folder, cleaned by the removal's own stage.
+class QuietLeftovers : public ScriptedRun {
+protected:
+    void SetUp() override {
+        ScriptedRun::SetUp();
+        boost::filesystem::create_directories(product_folder());
+        std::ofstream(dll_).put('x');
+    }
+    void TearDown() override {
+        ::SetFileAttributesA(dll_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        boost::system::error_code ignored;
+        boost::filesystem::remove_all(cleaning::get_program_files_folder() + "Corvane", ignored);
+        ScriptedRun::TearDown();
+    }
+
+    int quiet_removal() {
+        driver::run_seams seams;
+        seams.message_boxes = &boxes_;
+        seams.clock = &clock_;
+        return driver::run(quiet(), seams, program_files_stage_);
+    }
+
+    const std::string dll_ = product_folder() + "\\Tarvello.dll";
+    const std::vector<driver::stage> program_files_stage_ = {
+        {"**** Cleaning Program Files folder ****", driver::clean_program_files_folder,
+         driver::stage_guard::none, nullptr}};
+};
+
+TEST_F(QuietLeftovers, AFileThatStaysIsListedAndMakesTheProductStillPresent) {
+    ::SetFileAttributesA(dll_.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(driver::exit_found, quiet_removal());
+    EXPECT_THAT(log_in("current"), Contains("What is left of the product:"));
+    EXPECT_THAT(log_in("current"), Contains("   file\t" + dll_ + "\tremove"));
+    EXPECT_THAT(log_in("current"), Contains("   folder\t" + product_folder() + "\tremove"));
+}
+
+TEST_F(QuietLeftovers, WhatWaitsForTheRestartAloneAsksForTheRestart) {
+    HANDLE held = ::CreateFileA(dll_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    const int code = quiet_removal();
+    ::CloseHandle(held);
+    EXPECT_EQ(driver::exit_restart_needed, code);
+    EXPECT_THAT(log_in("current"),
+                Contains("   file\t" + dll_ + "\tremove at the next restart: scheduled"));
+    EXPECT_THAT(log_in("current"), Contains("   folder\t" + product_folder() +
+                                            "\tremove at the next restart: scheduled"));
+
+    boost::filesystem::remove(dll_);
+    EXPECT_EQ(driver::exit_completed, quiet_removal());
+    EXPECT_THAT(log_in("current"), Contains("What is left of the product: nothing."));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "tests/common/text.h"
 #include "tests/common/virtual_clock.h"
 #include "tests/suite/config/sample_documents.h"
+#include "tests/common/listed_items.h"
 #include "tests/suite/sealed_files.h"
 
 // The 3.1.x suite remover against a prefix seeded with the suite: its sealed
@@ -187,6 +189,41 @@ TEST_F(Pellane31xRemoverTest, SuiteAloneWithTheProductIsRemovedAndCountersDelete
                "Fixing Pellane counters in SharedDLLs",
                "Number of products with Pellane according to configurations files: 0"}));
     EXPECT_EQ(counters(), std::vector<long long>(6, -1));
+}
+
+// The suite's fate is decided on the list as it would be once the product is
+// off it, though a listing pass saves nothing and removes nothing.
+TEST_F(Pellane31xRemoverTest, AListingDecidesOnTheListWithoutTheProductAndChangesNothing) {
+    using ::testing::Contains;
+    using ::testing::Not;
+    const std::string list = testing_support::utf8(products_file());
+    const std::string counter =
+        "shared DLL counter|HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
+        "SharedDLLs\\" +
+        testing_support::utf8(counter_names().front());
+    register_products({"PELLANE", "TVPRO"});
+    seed_suite_files();
+    seed_counters(2);
+
+    auto listed = testing_support::listed_by(remove_product);
+    EXPECT_THAT(listed, Contains("suite product|TVPRO|remove from the products list"));
+    EXPECT_THAT(listed, Contains("suite|" + list + "|remove: no other product uses it"));
+    EXPECT_THAT(listed,
+                Contains("registry key|HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\HostTag|remove"));
+    EXPECT_THAT(listed, Contains(counter + "|delete"));
+    EXPECT_EQ(saved_list(), sample::products_document({"PELLANE", "TVPRO"}));
+    EXPECT_TRUE(suite_present());
+    EXPECT_EQ(counters(), std::vector<long long>(6, 2));
+
+    register_products({"PELLANE", "TVPRO", "NBPRO"});
+    listed = testing_support::listed_by(remove_product);
+    EXPECT_THAT(listed, Contains("suite product|NBPRO|keep: another product's"));
+    EXPECT_THAT(listed, Contains("suite|" + list + "|keep: used by 1 other product(s)"));
+    EXPECT_THAT(listed, Contains(counter + "|lower the count to 1"));
+    EXPECT_THAT(
+        listed,
+        Not(Contains("registry key|HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\HostTag|remove")));
+    EXPECT_EQ(saved_list(), sample::products_document({"PELLANE", "TVPRO", "NBPRO"}));
 }
 
 TEST_F(Pellane31xRemoverTest, SuiteUsedByAPairStaysAndThePairCountsOnce) {
