@@ -171,7 +171,7 @@ private:
 
 void log_items(const std::vector<cleaning::listed_item>& items) {
     for (const cleaning::listed_item& item : items)
-        replay::log::log_line_w(replay::log::level_info, L"   " + report_line(item));
+        replay::log::log_line_w(replay::log::level_info, report_line(item));
 }
 
 int report(cleaning::product_cleaner& context, const std::string& folder_rule,
@@ -205,8 +205,10 @@ int list_leftovers(cleaning::product_cleaner& context, const run_outcome& outcom
     where.at("the listing of what is left");
     std::vector<cleaning::listed_item> left = list_removal(removal_stages(), context);
     for (cleaning::listed_item& item : left) {
-        if (counts_as_found(item) && waits_for_restart(item, outcome.scheduled()))
-            item.action = L"remove at the next restart: scheduled";
+        if (counts_as_found(item))
+            item.action = waits_for_restart(item, outcome.scheduled())
+                              ? L"scheduled for removal at the next restart"
+                              : L"still present";
     }
     bool anything = false;
     for (const cleaning::listed_item& item : left)

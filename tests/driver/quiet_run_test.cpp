@@ -291,7 +291,7 @@ TEST_F(ScriptedRun, ReportChangesNothingAndSaysTheSameEachTime) {
     const std::string first = report_file(root_ / "logs");
     EXPECT_EQ(folder_line + "file\t" + product_file + "\tremove\r\n", first);
     EXPECT_THAT(log_in("logs"), Contains("Report run: nothing on this machine is changed."));
-    EXPECT_THAT(log_in("logs"), Contains("   file\t" + product_file + "\tremove"));
+    EXPECT_THAT(log_in("logs"), Contains("file\t" + product_file + "\tremove"));
     EXPECT_THAT(boxes_.shown(), IsEmpty());  // nor is the log offered
     EXPECT_EQ(driver::exit_found, driver::run(options, seams, removal));
     EXPECT_EQ(first, report_file(root_ / "logs"));
@@ -333,8 +333,8 @@ TEST_F(QuietLeftovers, AFileThatStaysIsListedAndMakesTheProductStillPresent) {
     ::SetFileAttributesA(dll_.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(driver::exit_found, quiet_removal());
     EXPECT_THAT(log_in("current"), Contains("What is left of the product:"));
-    EXPECT_THAT(log_in("current"), Contains("   file\t" + dll_ + "\tremove"));
-    EXPECT_THAT(log_in("current"), Contains("   folder\t" + product_folder() + "\tremove"));
+    EXPECT_THAT(log_in("current"), Contains("file\t" + dll_ + "\tstill present"));
+    EXPECT_THAT(log_in("current"), Contains("folder\t" + product_folder() + "\tstill present"));
 }
 
 TEST_F(QuietLeftovers, WhatWaitsForTheRestartAloneAsksForTheRestart) {
@@ -344,9 +344,9 @@ TEST_F(QuietLeftovers, WhatWaitsForTheRestartAloneAsksForTheRestart) {
     ::CloseHandle(held);
     EXPECT_EQ(driver::exit_restart_needed, code);
     EXPECT_THAT(log_in("current"),
-                Contains("   file\t" + dll_ + "\tremove at the next restart: scheduled"));
-    EXPECT_THAT(log_in("current"), Contains("   folder\t" + product_folder() +
-                                            "\tremove at the next restart: scheduled"));
+                Contains("file\t" + dll_ + "\tscheduled for removal at the next restart"));
+    EXPECT_THAT(log_in("current"), Contains("folder\t" + product_folder() +
+                                            "\tscheduled for removal at the next restart"));
 
     boost::filesystem::remove(dll_);
     EXPECT_EQ(driver::exit_completed, quiet_removal());
