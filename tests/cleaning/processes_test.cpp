@@ -12,6 +12,7 @@
 #include "cleaning/environment/windows_version.h"
 #include "cleaning/processes/name_match.h"
 #include "tests/common/log_capture.h"
+#include "tests/common/listed_items.h"
 #include "tests/common/started_process.h"
 #include "tests/common/test_programs.h"
 
@@ -95,6 +96,20 @@ TEST_F(Processes, ClosesARunningProcessAndSaysSo) {
             log.texts());
     }
     EXPECT_FALSE(cleaning::is_process_running("TvrLauncher.exe"));
+}
+
+TEST_F(Processes, AListingPassNamesTheProcessesItWouldEndAndEndsNone) {
+    started_process launcher(stand_in("TvrLauncher.exe"));
+    ASSERT_TRUE(launcher.started());
+    const auto listed = testing_support::listed_by([] {
+        cleaning::close_process("TvrLauncher.exe");
+        cleaning::close_process("TvrLauncher.exe");  // still named once
+        // Later steps of the pass see it ended, as they would after the removal.
+        EXPECT_FALSE(cleaning::is_process_running("TvrLauncher.exe"));
+        cleaning::close_process("TvrAbsent.exe");
+    });
+    EXPECT_EQ((std::vector<std::string>{"process|TvrLauncher.exe|end"}), listed);
+    EXPECT_TRUE(launcher.running());
 }
 
 class Windows2000 : public Processes {
