@@ -10,6 +10,7 @@
 
 #include "cleaning/clock.h"
 #include "tests/common/installed_service.h"
+#include "tests/common/listed_items.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/polling_clock.h"
 #include "tests/common/test_programs.h"
@@ -61,6 +62,29 @@ TEST_F(Services, AStoppedServiceNeedsNoStopRequest) {
               log.texts());
     EXPECT_TRUE(clock.sleeps().empty());
     EXPECT_TRUE(cleaning::service_exists("TvrStopped"));
+}
+
+TEST_F(Services, AListingPassNamesWhatItWouldStopAndDeleteAndTouchesNoService) {
+    installed_service running("TvrListed", "Tvr Listed", image("TvrListed.exe"));
+    installed_service stopped("TvrListedIdle", "Tvr Listed Idle", image("TvrListedIdle.exe"));
+    ASSERT_TRUE(running.start());
+    const auto listed = testing_support::listed_by([] {
+        cleaning::stop_and_delete_service("TvrListed", "TvrListed.exe", false);
+        cleaning::stop_and_delete_service("TvrListed", "TvrListed.exe", true);
+        cleaning::stop_and_delete_service("TvrListedIdle", "TvrListedIdle.exe", false);
+        cleaning::stop_and_delete_service("TvrListedIdle", "TvrListedIdle.exe", true);
+        cleaning::stop_and_delete_service("TvrNoSuchService", "TvrNoSuch.exe", true);
+    });
+    const std::string key =
+        "registry key|HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\";
+    EXPECT_EQ(
+        (std::vector<std::string>{"service|TvrListed|stop", "service|TvrListed|stop and delete",
+                                  key + "TvrListed|remove", "service|TvrListedIdle|delete",
+                                  key + "TvrListedIdle|remove"}),
+        listed);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), running.state());
+    EXPECT_TRUE(cleaning::service_exists("TvrListed"));
+    EXPECT_TRUE(cleaning::service_exists("TvrListedIdle"));
 }
 
 TEST_F(Services, ASlowServiceStopsWithinAFewPollsAndIsDeletedWhenAsked) {
