@@ -179,6 +179,9 @@ REPORT = "\r\n".join([
     "folder\tC:\\Program Files (x86)\\Corvane\\Tarvello\tremove with everything in it",
     "folder\tC:\\Program Files (x86)\\Corvane\\Tray\tkeep: used by 1 other product",
     "registry key\tHKEY_LOCAL_MACHINE\\Software\\Corvane\\TVPRO\tremove",
+    "installer record\tHKEY_LOCAL_MACHINE\\Software\\Classes\\Installer\\Features\\E2D1\tremove",
+    "installer record\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer"
+    "\\UserData\\S-1-5-18\\Products\\E2D1\tremove",
     "installer record (64-bit view)\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Installer\\Products\\C7D1\tremove",
     "shared DLL counter\t" + installation.SHARED_DLLS + "\\C:\\Program Files (x86)\\Corvane\\Tray\\ovhtml.dll"
     "\tlower the count to 2",
@@ -191,15 +194,15 @@ REPORT = "\r\n".join([
 class report_items(unittest.TestCase):
     def test_fields_of_each_line(self):
         items = report.parse(REPORT)
-        self.assertEqual(len(items), 9)
-        self.assertEqual(items[6].where, installation.SHARED_DLLS +
+        self.assertEqual(len(items), 11)
+        self.assertEqual(items[8].where, installation.SHARED_DLLS +
                          r"\C:\Program Files (x86)\Corvane\Tray\ovhtml.dll")
         self.assertEqual([i.what for i in report.acting(items)],
-                         ["folder", "registry key", "installer record (64-bit view)",
-                          "shared DLL counter", "service"])
-        self.assertTrue(items[8].left_by_design())
+                         ["folder", "registry key", "installer record", "installer record",
+                          "installer record (64-bit view)", "shared DLL counter", "service"])
+        self.assertTrue(items[10].left_by_design())
         self.assertTrue(report.found(items))
-        self.assertFalse(report.found([items[0], items[1], items[3], items[8]]))
+        self.assertFalse(report.found([items[0], items[1], items[3], items[10]]))
         self.assertEqual(report.parse(b""), [])
 
     def test_malformed_files_are_refused(self):
@@ -217,6 +220,9 @@ class report_items(unittest.TestCase):
                                  r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Corvane\TVPRO\Settings"),
                  snapshot.change("key", "removed",
                                  r"HKEY_LOCAL_MACHINE\Software\Classes\Installer\Products\C7D1"),
+                 # One key for both views: named by either.
+                 snapshot.change("key", "removed",
+                                 r"HKEY_LOCAL_MACHINE\Software\Classes\Installer\Features\E2D1"),
                  snapshot.change("value", "removed", installation.SHARED_DLLS.replace(
                      "SOFTWARE", r"Software\Wow6432Node"),
                      r"C:\Program Files (x86)\Corvane\Tray\ovhtml.dll"),
@@ -229,8 +235,8 @@ class report_items(unittest.TestCase):
             snapshot.change("file", "removed", "Program Files (x86)/Corvane/Tray/ovhtml.dll"),
             # The other view of a named key, and a record left by design.
             snapshot.change("key", "removed", r"HKEY_LOCAL_MACHINE\Software\Corvane\TVPRO"),
-            snapshot.change("key", "removed", r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Classes"
-                            r"\Installer\Products\C7D1"),
+            snapshot.change("key", "removed", r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows"
+                            r"\CurrentVersion\Installer\UserData\S-1-5-18\Products\E2D1"),
             snapshot.change("key", "removed",
                             r"HKEY_LOCAL_MACHINE\Software\Classes\Installer\UpgradeCodes\4C19"),
             snapshot.change("key", "removed",
@@ -241,8 +247,8 @@ class report_items(unittest.TestCase):
 
     def test_leftover_listing_among_log_entries(self):
         entries = ["Tarvello Remover version 1.0.6.4 completed OK.",
-                   "file\tC:\\a.dll\tstill present", "a line\twith one tab"]
-        self.assertEqual(report.listed(entries), [report.item("file", "C:\\a.dll", "still present")])
+                   "   file\tC:\\a.dll\tremove", "a line\twith one tab"]
+        self.assertEqual(report.listed(entries), [report.item("file", "C:\\a.dll", "remove")])
 
 
 # Stands in for a Windows program whose output a process it started keeps open

@@ -22,6 +22,12 @@ FAILED = 3
 USAGE = 87
 RESTART_NEEDED = 3010
 
+# The ACTION of a quiet run's leftover: still there, or gone at the restart.
+STILL_THERE = "still present"
+AT_RESTART = "scheduled for removal at the next restart"
+# The heading of a quiet run's leftover listing when nothing counts.
+NOTHING_LEFT = "What is left of the product: nothing."
+
 _INFORMATION = ("version", "install folder")
 _NOT_ACTED_ON = ("keep", "leave", "found by")
 _VIEW_64 = "(64-bit view)"
@@ -65,8 +71,9 @@ def parse(data):
 
 
 def listed(entries):
-    """The items among a log's entries (run.entries): those of three fields."""
-    return [item(*e.split("\t")) for e in entries if e.count("\t") == 2]
+    """The items among a log's entries (run.entries): those of three fields,
+    indented in the log."""
+    return [item(*e.strip().split("\t")) for e in entries if e.count("\t") == 2]
 
 
 def found(items):
@@ -80,12 +87,15 @@ def acting(items):
 
 def _registry_where(path, wow64):
     """(view, path) of a snapshot's key path as the tool names it: the 32-bit
-    view's keys lose their Wow6432Node, the control set is the current one."""
+    view's keys lose their Wow6432Node, the control set is the current one.
+    The Installer's records below Software\\Classes are one key for both views."""
     path = re.sub(r"(?i)^(HKEY_LOCAL_MACHINE\\System\\)ControlSet\d+\\", r"\1CurrentControlSet\\",
                   path)
     if not wow64 or not re.match(r"(?i)HKEY_LOCAL_MACHINE\\Software(\\|$)", path):
         return None, path
     stripped = re.sub(r"(?i)\\Wow6432Node(?=\\|$)", "", path)
+    if re.match(r"(?i)HKEY_LOCAL_MACHINE\\Software\\Classes(\\|$)", stripped):
+        return None, stripped
     return ("32" if stripped != path else "64"), stripped
 
 
