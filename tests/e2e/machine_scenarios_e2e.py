@@ -11,6 +11,13 @@ times, the edition the log names, no change outside the product's and the
 suite's footprint, nothing of the footprint left but what the state keeps, and
 a second run that changes nothing but its logs. Each scenario adds the checks
 of its state. Run with --list for the scenarios and their versions.
+
+On the fully installed rows of each prefix, /report runs twice before the
+removal: it changes nothing but its log and report files, both reports are the
+same, and every entry the removal then removes is named in it; on the cleaned
+machine it finds nothing. On the shared Vista row the second run is quiet: its
+leftover listing names the 64-bit view's Installer records, which the removal
+leaves there by design, without counting them.
 """
 import argparse
 import pathlib
@@ -19,7 +26,7 @@ import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
-from machine import footprint, installation, run, snapshot, wine  # noqa: E402
+from machine import footprint, installation, report, run, snapshot, wine  # noqa: E402
 from machine.checks import check, failures  # noqa: E402
 
 UNDETECTED = "Unable to detect the version of Tarvello, probably nothing to clean ..."
@@ -36,6 +43,14 @@ SCENARIOS = {
     "files_gone_win2008r2": ("win64", "win2008r2", "Windows 7 ", {"product_files": False}),
     "absent_win8": ("win64", "win8", "OS: majorv=6 minorv=2", {"version": None}),
 }
+
+# Rows where /report runs on the installed machine and again on the cleaned one.
+REPORTED = ("full_winxp64", "no_location_win2003")
+# Rows whose second run is /quiet: a Windows version where the removal leaves
+# the 64-bit view's Installer records.
+QUIET_SECOND = ("shared_vista",)
+REPORT = ["/report"]
+REPORT_FOLDER = installation.TESTS_FOLDER + r"\report"
 
 
 def footprint_left(state):
@@ -129,6 +144,65 @@ def expect_installer_passes(version, lines):
     check(run.installer_pass("32") in lines, "no 32-bit Installer pass")
 
 
+def parsed(result, which):
+    """The items of a run's report file; a missing or malformed one fails."""
+    try:
+        if result.report is None:
+            raise ValueError("missing")
+        return report.parse(result.report)
+    except ValueError as fault:
+        check(False, "%s: the report file: %s" % (which, fault))
+        return []
+
+
+def report_changes_nothing(exe, before, machine):
+    """/report twice on the installed machine: both find the product and write
+    the same report, and the machine changes only by logs and reports. Returns
+    the machine after them and the report's items."""
+    runs = [run.tool(exe, folder=wine.unix(REPORT_FOLDER), args=REPORT) for _ in range(2)]
+    for which, result in zip(("first", "second"), runs):
+        check(result.code == report.FOUND, "%s /report: exit code %d" % (which, result.code))
+    check(runs[0].report is not None and runs[0].report == runs[1].report,
+          "/report twice: the report files differ or are missing")
+    items = parsed(runs[0], "/report")
+    check(report.found(items), "/report: nothing a removal would act on")
+    reported = snapshot.take()
+    for c in snapshot.diff(before, reported):
+        check(footprint.classify(c) in ("log", "wine"), "/report changed: %r" % c)
+    machine.tray_process = None
+    machine.start()
+    return reported, items
+
+
+def expect_report_agrees(items, reported, after, first, machine):
+    """The report names everything the removal then removed, and the version
+    and install folder it found."""
+    removed = [c for c in snapshot.diff(reported, after)
+               if c.what == "removed" and footprint.in_footprint(c)]
+    missing = report.unnamed(removed, report.acting(items), wine.is_64_bit())
+    check(not missing, "%d of %d removed entries not in the report:\n  %s" % (
+        len(missing), len(removed), "\n  ".join(repr(c) for c in missing[:20])))
+    found = {i.what: i.where for i in items}
+    check(found.get("version") == machine.version, "report: version %r" % found.get("version"))
+    folder = (found.get("install folder") or "").rstrip("\\") + "\\"
+    check("Tarvello directory: " + folder in first.lines, "report: install folder %r" % folder)
+
+
+def expect_left_by_design(second, left):
+    """The quiet run's leftover listing names the product's Installer records of
+    the 64-bit view as left by design, and nothing the removal acts on."""
+    listing = report.listed(second.lines)
+    check(not report.acting(listing), "quiet run: still present: %r" % report.acting(listing))
+    codes = [installation.pack_guid(code).lower()
+             for code in (installation.UPGRADE_CODE, installation.PRODUCT_CODE)]
+    records = [c for c in left if "\\installer\\" in c.where.lower() and
+               any(c.where.lower().endswith(code) for code in codes)]
+    check(records, "no Installer records of the 64-bit view left")
+    by_design = [i for i in listing if i.left_by_design()]
+    for c in report.unnamed(records, by_design, wine.is_64_bit()):
+        check(False, "quiet run: not listed as left by design: " + c.where)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("scenario", choices=sorted(SCENARIOS) + ["--list"], nargs="?")
@@ -150,8 +224,11 @@ def main():
     wine.restart_without_display()
     machine = installation.installation(args.program, **switches)
     machine.seed(start=False)
+    wine.unix(REPORT_FOLDER).mkdir(parents=True, exist_ok=True)
     before = snapshot.take()
     machine.start()
+    if args.scenario in REPORTED:
+        reported, items = report_changes_nothing(args.exe, before, machine)
     first = run.tool(args.exe)
     check_run(first, edition, "first")
     # Whether the tray still runs is asked before the snapshot, which ends it.
@@ -163,12 +240,23 @@ def main():
     left = footprint_left(after)
     expect_state(args.scenario, version, machine, first, left, tray_running)
     expect_installer_passes(version, first.lines)
+    if args.scenario in REPORTED:
+        expect_report_agrees(items, reported, after, first, machine)
 
     # The second run meets what stayed running as a user would: started again.
     machine.tray_process = None
     machine.start()
-    second = run.tool(args.exe)
+    quiet = args.scenario in QUIET_SECOND
+    second = run.tool(args.exe, args=["/quiet"] if quiet else [])
     check_run(second, edition, "second")
+    if quiet:
+        expect_left_by_design(second, left)
+    if args.scenario in REPORTED:
+        cleaned = run.tool(args.exe, args=REPORT)
+        check(cleaned.code == report.NOTHING_FOUND, "/report after the removal: exit code %d"
+              % cleaned.code)
+        check(not report.found(parsed(cleaned, "/report after the removal")),
+              "/report after the removal found something")
     again = snapshot.take(restart=False)
     for c in snapshot.diff(after, again):
         if footprint.classify(c) not in ("log", "wine"):
