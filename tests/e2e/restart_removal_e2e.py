@@ -8,7 +8,11 @@ install folder, held open by file_holder.exe with no sharing: /quiet with
 /log:FOLDER ends with exit code 3010, its log names the file as scheduled for
 removal at the next restart, and the file is there until Wine restarts
 (`wineboot -r` carries out the system's list of pending deletions) and gone
-after. Run it through scripts/with-prefix.sh.
+after. Its leftover listing names the file as left for the restart. Then the
+same file, made immutable on the host so that deleting it is denied (which no
+restart mends, so it is not scheduled): the quiet run ends with exit code 2,
+product still present, and its leftover listing names the file. Run it
+through scripts/with-prefix.sh, as root (chattr).
 """
 import argparse
 import pathlib
@@ -17,10 +21,9 @@ import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
-from machine import installation, run, wine as w  # noqa: E402
+from machine import installation, report, run, wine as w  # noqa: E402
 from machine.checks import check, exit_code  # noqa: E402
 
-RESTART_NEEDED = 3010
 LOG_FOLDER = installation.TESTS_FOLDER + r"\restart logs"
 RUN_SECONDS = 420
 
@@ -40,6 +43,14 @@ def quiet_run(exe):
     return int(ends[-1].split()[-1]) if ends else None
 
 
+def quiet_log():
+    """The entries of the quiet run's log, which is then removed for the next run."""
+    log = w.unix(LOG_FOLDER + "\\" + run.LOG_NAME)
+    lines = run.entries(log.read_bytes().decode("utf-8").lstrip("\ufeff")) if log.is_file() else []
+    log.unlink(missing_ok=True)
+    return lines
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
@@ -54,21 +65,39 @@ def main():
     try:
         check(next(holder.lines(), b"").strip() == b"held", "the file could not be held")
         returned = quiet_run(args.exe)
-        check(returned == RESTART_NEEDED, "/quiet: exit code %r, expected %d" %
-              (returned, RESTART_NEEDED))
+        check(returned == report.RESTART_NEEDED, "/quiet: exit code %r, expected %d" %
+              (returned, report.RESTART_NEEDED))
         check(w.unix(held).is_file(), "the held file went while it was held")
     finally:
         holder.kill()
-    log = w.unix(LOG_FOLDER + "\\" + run.LOG_NAME)
-    lines = run.entries(log.read_bytes().decode("utf-8").lstrip("\ufeff")) if log.is_file() else []
+    lines = quiet_log()
     scheduled = "   %s is in use; scheduled for removal at the next restart" % held
     check(scheduled in lines, "the log does not name the scheduled file: %r" %
           [line for line in lines if "Tarvello.dll" in line])
     check(run.COMPLETED in lines, "the log does not end the run")
+    left = report.naming(report.listed(lines), held)
+    check(left and all(i.action == report.AT_RESTART for i in left),
+          "the leftover listing does not name the file as left for the restart: %r" % left)
 
     w.wine("wineboot", "-r")
     w.restart_server()
     check(not w.unix(held).exists(), "the held file is still there after the restart")
+
+    w.unix(held).parent.mkdir(parents=True, exist_ok=True)
+    w.unix(held).write_bytes(b"MZ")
+    subprocess.run(["chattr", "+i", str(w.unix(held))], check=True)
+    try:
+        returned = quiet_run(args.exe)
+    finally:
+        subprocess.run(["chattr", "-i", str(w.unix(held))])
+    check(returned == report.STILL_PRESENT, "/quiet, a file that cannot be deleted: exit code %r, "
+          "expected %d" % (returned, report.STILL_PRESENT))
+    lines = quiet_log()
+    left = report.naming(report.listed(lines), held)
+    check(left and all(i.action == report.STILL_THERE for i in left),
+          "the leftover listing does not name the file as still present: %r" %
+          [line for line in lines if "\t" in line])
+    check(w.unix(held).is_file(), "the file that cannot be deleted went")
     return exit_code("restart removal: all checks passed")
 
 
