@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "suite/config/products_impl.h"
-
 #include "suite/pellane_remover.h"
 
 namespace suite {

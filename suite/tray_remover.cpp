@@ -16,8 +16,8 @@
 #include "cleaning/removal_listing.h"
 #include "suite/tray_products.h"
 #include "suite/wide_paths.h"
-#include "support/log/log.h"
 #include "support/handles/windows_handles.h"
+#include "support/log/log.h"
 #include "support/registry/key.h"
 #include "support/text/ascii.h"
 

@@ -13,13 +13,13 @@
 #include <boost/filesystem.hpp>
 
 #include "cleaning/environment/special_folders.h"
+#include "tests/common/listed_items.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
 #include "tests/common/test_programs.h"
 #include "tests/common/text.h"
 #include "tests/common/virtual_clock.h"
 #include "tests/suite/config/sample_documents.h"
-#include "tests/common/listed_items.h"
 #include "tests/suite/sealed_files.h"
 
 // The 3.1.x suite remover against a prefix seeded with the suite: its sealed
