@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "cleaning/removal_listing.h"
 #include "suite/config/config_files.h"
 #include "suite/config/crypt_stream.h"
 #include "suite/config/document.h"
@@ -50,18 +51,23 @@ bool recover_pending_save(Record& record, const std::wstring& path) {
     if (!file_exists(pending)) {
         return false;
     }
+    // A listing pass reads what a load would take, and leaves both files as they are.
+    const bool listing = cleaning::listing_pass();
     Record recovered;
     try {
         read_file(recovered, pending);
     } catch (...) {
         // Damaged or foreign: the main file is the one to read.
         try {
-            delete_file_if_present(pending);
+            if (!listing)
+                delete_file_if_present(pending);
         } catch (...) {
         }
         return false;
     }
     record = std::move(recovered);
+    if (listing)
+        return true;
     try {
         replace_file(pending, path);
     } catch (const std::exception& failure) {

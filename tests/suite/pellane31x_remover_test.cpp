@@ -226,6 +226,23 @@ TEST_F(Pellane31xRemoverTest, AListingDecidesOnTheListWithoutTheProductAndChange
     EXPECT_EQ(saved_list(), sample::products_document({"PELLANE", "TVPRO", "NBPRO"}));
 }
 
+// A save cut short leaves "product.cfg.new", which a load takes over (or deletes
+// when damaged): a listing pass reads the list from it and leaves both files.
+TEST_F(Pellane31xRemoverTest, AListingReadsAnInterruptedSaveAndLeavesItWhereItIs) {
+    register_products({"PELLANE", "TVPRO"});
+    const std::wstring pending = products_file() + L".new";
+    sealed::write_file(pending, sealed::seal(sample::products_document({"TVPRO", "NBPRO"})));
+    auto listed = testing_support::listed_by(remove_product);
+    EXPECT_THAT(listed, ::testing::Contains("suite product|NBPRO|keep: another product's"));
+    EXPECT_EQ(saved_list(), sample::products_document({"PELLANE", "TVPRO"}));
+    EXPECT_EQ(sealed::unsealed(sealed::read_file(pending)),
+              sample::products_document({"TVPRO", "NBPRO"}));
+
+    sealed::write_file(pending, "damaged");
+    testing_support::listed_by(remove_product);
+    EXPECT_EQ("damaged", sealed::read_file(pending));
+}
+
 TEST_F(Pellane31xRemoverTest, SuiteUsedByAPairStaysAndThePairCountsOnce) {
     register_products({"PELLANE", "TVPRO", "NBPRO", "KLPRO"});
     seed_suite_files();
