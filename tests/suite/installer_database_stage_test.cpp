@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cleaning/product_cleaner.h"
 #include "driver/stages.h"
 #include "suite/installer_db_cleaner.h"
 #include "suite/installer_db_cleaner64.h"
+#include "cleaning/environment/wow64.h"
+#include "tests/common/listed_items.h"
 #include "tests/suite/installer_records.h"
 
 using namespace testing_support;
@@ -37,4 +41,38 @@ TEST(InstallerDatabaseStage, RunsOnlyThe32BitPassOnLaterSystems) {
 
 TEST(InstallerDatabaseStage, RunsTheNativePassFirstOnXp64) {
     expect_passes(true);
+}
+
+// In the native view of 64-bit Windows other than XP and 2003 the removal leaves
+// the product's records (no pass reaches them there): a listing pass names each
+// record the native pass would take as left by design. Elsewhere the one view
+// is cleaned, and its records are listed as removed. Nothing changes either way.
+TEST(InstallerDatabaseStage, AListingNamesWhatTheNativeViewKeepsAsLeftByDesign) {
+    const std::wstring store = L"SOFTWARE\\TvrStageListing";
+    seed_root_store(HKEY_LOCAL_MACHINE, store, L"S-1-5-18", view::bits64);
+    const std::wstring before = snapshot(HKEY_LOCAL_MACHINE, store, view::bits64);
+    cleaning::product_cleaner context("Tarvello");
+
+    std::vector<std::string> listed = listed_by([&] { driver::clean_installer_database(context); });
+    listed.erase(std::remove_if(listed.begin(), listed.end(),
+                                [](const std::string& line) {
+                                    return line.find("TvrStageListing") == std::string::npos;
+                                }),
+                 listed.end());
+
+    const bool native = cleaning::is_wow64();
+    // The upgrade code, the product in the store and for the user, the two
+    // components it alone used and its value in the shared one.
+    EXPECT_EQ(6u, listed.size());
+    for (const std::string& line : listed) {
+        EXPECT_EQ(0u, line.find(native ? "installer record (64-bit view)|" : "installer record|"))
+            << line;
+        const std::string action = line.substr(line.rfind('|') + 1);
+        if (native)
+            EXPECT_EQ("leave: left by design on this Windows version", action) << line;
+        else
+            EXPECT_TRUE(action == "remove" || action == "delete") << line;
+    }
+    EXPECT_EQ(before, snapshot(HKEY_LOCAL_MACHINE, store, view::bits64));
+    delete_tree(HKEY_LOCAL_MACHINE, store, view::bits64);
 }
