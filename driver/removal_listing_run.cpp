@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "cleaning/portable/product_version.h"
 #include "driver/exit_codes.h"
 #include "support/handles/windows_handles.h"
 #include "support/text/ascii.h"
@@ -75,9 +76,15 @@ std::vector<cleaning::listed_item> list_removal(const std::vector<stage>& stages
 std::vector<cleaning::listed_item> detection_items(const cleaning::product_cleaner& context,
                                                    const std::string& folder_rule) {
     std::vector<cleaning::listed_item> items;
+    // A text the removal cannot read as a version leaves it to assume a current
+    // installation, as it does when there is no text at all.
     if (!context.version_text.empty())
         items.push_back({L"version", widened(context.version_text),
-                         L"found by: DisplayVersion of the Uninstall entry", false});
+                         cleaning::parse_product_version(context.version_text) > 0
+                             ? L"found by: DisplayVersion of the Uninstall entry"
+                             : L"found by: DisplayVersion of the Uninstall entry, not understood: "
+                               L"handled as a current installation",
+                         false});
     std::wstring folder = widened(context.install_dir);
     while (folder.size() > 3 && folder.back() == L'\\')
         folder.pop_back();
