@@ -364,6 +364,27 @@ TEST(PellaneToolsStage, VersionsBefore14016TakeTheShieldedOlderBranch) {
     }
 }
 
+// Boxes that cannot be shown at all: the offer of the log, and the box that
+// would report its failure, both raise.
+class raising_boxes : public cleaning::message_box_answerer {
+public:
+    int answer(const std::string&, const std::string&, unsigned) override {
+        throw replay::exception("no box");
+    }
+};
+
+TEST_F(RemovalRun, SubmissionThatRaisesLeavesACompletedRunCompleted) {
+    raising_boxes boxes;
+    driver::run_seams seams;
+    seams.message_boxes = &boxes;
+    seams.clock = &clock_;
+    EXPECT_EQ(driver::exit_completed, driver::run(seams, shielded_stages));
+    auto texts = read_log_file(current_log()).texts();
+    ASSERT_GE(texts.size(), 4u);
+    EXPECT_THAT(std::vector<std::string>(texts.end() - 4, texts.end()),
+                ElementsAre(std::string(banner) + " completed OK.", "", "", ""));
+}
+
 TEST_F(RemovalRun, TemporaryLogThatCannotBeCreatedEndsTheRunBeforeAnyStage) {
     boost::filesystem::create_directory(root_ / "temp" / "TVRemover.log.txt");
     EXPECT_EQ(driver::exit_failed, run(shielded_stages));
