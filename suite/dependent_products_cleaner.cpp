@@ -67,7 +67,17 @@ std::string common_files() {
 
 int count_dependent_products() {
     try {
-        return static_cast<int>(open_dependent_products().value_names().size());
+        // One name too long to read must not make the list look empty: the tools
+        // would go while the products listed beside it still use them.
+        const registry::key::readable_names listing =
+            open_dependent_products().readable_value_names();
+        if (listing.unreadable != 0) {
+            replay::log::info(
+                "! %d value name(s) in the Dependent Products list could not be read and are "
+                "not counted",
+                listing.unreadable);
+        }
+        return static_cast<int>(listing.names.size());
     } catch (...) {
         return 0;
     }
