@@ -1,5 +1,7 @@
 #include "suite/installer_db_cleaner.h"
 
+#include <memory>
+
 #include "cleaning/environment/wow64.h"
 #include "cleaning/registry/open_raw_key.h"
 #include "suite/installer_key_files.h"
@@ -14,6 +16,7 @@ using replay::registry2::key;
 using registry_error = replay::registry2::generic;
 
 bool installer_db_cleaner::delete_enabled = false;
+std::function<void(const std::wstring&)> installer_db_cleaner::before_component_open;
 
 installer_db_cleaner::installer_db_cleaner(const std::wstring& upgrade_code) {
     replay::log::info("**** Cleaning Installation Database (32) ****");
@@ -159,8 +162,17 @@ void installer_db_cleaner::remove_components(const numbered_key& store) {
 
 void installer_db_cleaner::release_component(const numbered_key& store, const key& components,
                                              const std::wstring& component) {
-    // Opened through creation so that the key is writable.
-    key record = key::open_subkey(components, component, true);
+    if (before_component_open)
+        before_component_open(component);
+    // A record deleted since the listing stays gone: opening it through creation
+    // would bring it back empty, and an empty record is never removed.
+    std::unique_ptr<key> opened;
+    try {
+        opened.reset(new key(key::open_subkey(components, component, false)));
+    } catch (const registry_error&) {
+        return;  // the other records of the store are still handled
+    }
+    const key& record = *opened;
     const std::set<std::wstring> values = record.value_names();
     std::set<std::wstring> paths;
     size_t released = 0;
