@@ -11,9 +11,9 @@
 
 #include "cleaning/environment/special_folders.h"
 #include "suite/tray_products.h"
+#include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
-#include "tests/common/test_programs.h"
 #include "tests/common/text.h"
 #include "tests/common/virtual_clock.h"
 
@@ -158,6 +158,90 @@ TEST_F(TrayRemoverTest, AMissingRegistryKeyStillLetsComponentsAndCountersRun) {
     EXPECT_EQ(count_lines(log, "Cleaning registry: HKLM\\Software\\Corvane\\Tray"), 0u);
 }
 
+// The tray's helper library is an entry that cannot even be looked at: the tray
+// is not asked to quit, its folder stays, and the rest of its removal still runs.
+TEST_F(TrayRemoverTest, UnreadableEntryInTheTrayFolderDoesNotStopTheRemoval) {
+    if (!testing_support::running_under_wine())
+        GTEST_SKIP() << "Unix symbolic links exist only under Wine";
+    configure({L"pltray.xml", L"TVPRO.xml"});
+    testing_support::unreadable_entry library(testing_support::narrow(tray_folder()) +
+                                              "ovhtml.dll");
+    ASSERT_TRUE(library.made());
+    testing_support::log_capture log;
+
+    EXPECT_NO_THROW(run_remover());
+
+    EXPECT_FALSE(fs::exists(tray_folder() + L"Notifier.exe"));
+    EXPECT_TRUE(fs::exists(tray_folder()));
+    EXPECT_FALSE(
+        testing_support::key_exists(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Tray", view::bits32));
+    EXPECT_FALSE(view_key(HKEY_LOCAL_MACHINE, run_key, view::bits32).has_value(L"PellaneTray"));
+    EXPECT_EQ(counter(), -1);
+}
+
+// While it lives, a shell folder (a value of the user's or the machine's "User
+// Shell Folders") is registered below a file, where no folder can be: the shell
+// has no path for it.
+class unknown_shell_folder {
+public:
+    unknown_shell_folder(HKEY root, const wchar_t* name)
+        : folders_(root,
+                   L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                   view::bits32),
+          name_(name) {
+        DWORD size = sizeof(old_);
+        had_ = ::RegQueryValueExW(folders_.handle(), name_, nullptr, &type_, old_, &size) ==
+               ERROR_SUCCESS;
+        size_ = size;
+        touch(blocker_);
+        folders_.set_text(name_, blocker_ + L"\\" + name_);
+    }
+    ~unknown_shell_folder() {
+        if (had_)
+            folders_.set_raw(name_, type_, old_, size_);
+        ::DeleteFileW(blocker_.c_str());
+    }
+
+private:
+    view_key folders_;
+    const wchar_t* name_;
+    const std::wstring blocker_ = L"C:\\tvr-not-a-folder";
+    bool had_ = false;
+    DWORD type_ = 0, size_ = 0;
+    BYTE old_[2048] = {};
+};
+
+TEST_F(TrayRemoverTest, UnknownUserDataFolderLeavesOnlyItsOwnStepsUndone) {
+    configure({L"pltray.xml", L"TVPRO.xml"});
+    testing_support::log_capture log;
+    {
+        unknown_shell_folder unknown(HKEY_CURRENT_USER, L"AppData");
+        EXPECT_THROW(cleaning::get_appdata_folder(), replay::exception);
+
+        EXPECT_NO_THROW(run_remover());
+    }
+
+    EXPECT_FALSE(fs::exists(tray_folder()));
+    EXPECT_FALSE(fs::exists(wide(cleaning::get_common_appdata_folder()) + L"Corvane\\Tray"));
+    EXPECT_FALSE(
+        testing_support::key_exists(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Tray", view::bits32));
+    EXPECT_EQ(counter(), -1);
+}
+
+// Without the folder of its configurations nobody can tell whether other
+// products still use the tray: it stays as it is.
+TEST_F(TrayRemoverTest, UnknownSharedDataFolderLeavesTheTrayInPlace) {
+    configure({L"pltray.xml", L"TVPRO.xml"});
+    {
+        unknown_shell_folder unknown(HKEY_LOCAL_MACHINE, L"Common AppData");
+        EXPECT_NO_THROW(run_remover());
+    }
+    EXPECT_TRUE(fs::exists(tray_folder() + L"Notifier.exe"));
+    EXPECT_TRUE(
+        testing_support::key_exists(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Tray", view::bits32));
+    EXPECT_EQ(counter(), 5);
+}
+
 // A clock that lets real time pass, a fifth of what was asked, so a program
 // that was asked to quit has the time to do so.
 class shortened_clock : public cleaning::clock {
@@ -176,7 +260,9 @@ protected:
         configure({L"pltray.xml", L"TVPRO.xml"});
         touch(tray_folder() + L"ovhtml.dll");
         program_ = cleaning::get_program_files_folder() + "Corvane\\Tray\\CorvaneTray.exe";
-        ::CopyFileA(testing_support::windows_path(SUITE_TRAY_EXE).c_str(), program_.c_str(), FALSE);
+        // The build tree as Wine's programs see it (Wine takes either slash).
+        const std::string built = std::string("Z:") + SUITE_TRAY_EXE;
+        ::CopyFileA(built.c_str(), program_.c_str(), FALSE);
         STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
         std::string command = "\"" + program_ + "\"";
