@@ -14,6 +14,7 @@
 #include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
+#include "tests/common/shell_folders.h"
 #include "tests/common/text.h"
 #include "tests/common/virtual_clock.h"
 
@@ -179,43 +180,11 @@ TEST_F(TrayRemoverTest, UnreadableEntryInTheTrayFolderDoesNotStopTheRemoval) {
     EXPECT_EQ(counter(), -1);
 }
 
-// While it lives, a shell folder (a value of the user's or the machine's "User
-// Shell Folders") is registered below a file, where no folder can be: the shell
-// has no path for it.
-class unknown_shell_folder {
-public:
-    unknown_shell_folder(HKEY root, const wchar_t* name)
-        : folders_(root,
-                   L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-                   view::bits32),
-          name_(name) {
-        DWORD size = sizeof(old_);
-        had_ = ::RegQueryValueExW(folders_.handle(), name_, nullptr, &type_, old_, &size) ==
-               ERROR_SUCCESS;
-        size_ = size;
-        touch(blocker_);
-        folders_.set_text(name_, blocker_ + L"\\" + name_);
-    }
-    ~unknown_shell_folder() {
-        if (had_)
-            folders_.set_raw(name_, type_, old_, size_);
-        ::DeleteFileW(blocker_.c_str());
-    }
-
-private:
-    view_key folders_;
-    const wchar_t* name_;
-    const std::wstring blocker_ = L"C:\\tvr-not-a-folder";
-    bool had_ = false;
-    DWORD type_ = 0, size_ = 0;
-    BYTE old_[2048] = {};
-};
-
 TEST_F(TrayRemoverTest, UnknownUserDataFolderLeavesOnlyItsOwnStepsUndone) {
     configure({L"pltray.xml", L"TVPRO.xml"});
     testing_support::log_capture log;
     {
-        unknown_shell_folder unknown(HKEY_CURRENT_USER, L"AppData");
+        testing_support::unknown_shell_folder unknown(HKEY_CURRENT_USER, L"AppData");
         EXPECT_THROW(cleaning::get_appdata_folder(), replay::exception);
 
         EXPECT_NO_THROW(run_remover());
@@ -233,7 +202,7 @@ TEST_F(TrayRemoverTest, UnknownUserDataFolderLeavesOnlyItsOwnStepsUndone) {
 TEST_F(TrayRemoverTest, UnknownSharedDataFolderLeavesTheTrayInPlace) {
     configure({L"pltray.xml", L"TVPRO.xml"});
     {
-        unknown_shell_folder unknown(HKEY_LOCAL_MACHINE, L"Common AppData");
+        testing_support::unknown_shell_folder unknown(HKEY_LOCAL_MACHINE, L"Common AppData");
         EXPECT_NO_THROW(run_remover());
     }
     EXPECT_TRUE(fs::exists(tray_folder() + L"Notifier.exe"));
