@@ -13,6 +13,13 @@ namespace {
 
 const std::string product_folder = "Tarvello\\";
 
+// Windows takes "/" for "\\" in a path; the folder rules below and the parent
+// walk of the install folder know only "\\".
+std::string with_backslashes(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 bool ends_with(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -41,6 +48,7 @@ std::string complete_install_dir(std::string install_dir, const std::string& pro
     // A text stored with its terminator twice reads with a zero at its end; what
     // follows a zero is not part of the name the system would see.
     install_dir.erase(std::min(install_dir.find('\0'), install_dir.size()));
+    install_dir = with_backslashes(install_dir);
     // A relative InstallLocation ("Tarvello", "..\Apps", "C:Apps", "\Apps") would
     // be resolved against whatever folder the tool was started in, and the stages
     // would delete folders there; it says nothing about where the product is.
@@ -65,6 +73,7 @@ void detect_product(cleaning::product_cleaner& context) {
             context.install_dir.c_str());
         context.install_dir.erase(zero);
     }
+    context.install_dir = with_backslashes(context.install_dir);
     if (!context.install_dir.empty() && !is_full_path(context.install_dir))
         replay::log::info(
             "ATTENTION: installation directory '%s' is not a full path, it is not used !",
