@@ -172,6 +172,9 @@ TEST_F(TrayRemoverTest, UnreadableEntryInTheTrayFolderDoesNotStopTheRemoval) {
 
     EXPECT_NO_THROW(run_remover());
 
+    EXPECT_EQ(count_lines(log, "Quiting Tray: " + cleaning::get_program_files_folder() +
+                                   "Corvane\\Tray\\CorvaneTray.exe"),
+              0u);
     EXPECT_FALSE(fs::exists(tray_folder() + L"Notifier.exe"));
     EXPECT_TRUE(fs::exists(tray_folder()));
     EXPECT_FALSE(
