@@ -72,6 +72,9 @@ bool recover_pending_save(Record& record, const std::wstring& path) {
     try {
         read_file(recovered, pending, &damaged);
     } catch (...) {
+        // Gone since it was seen (another instance's load took it): no ".new".
+        if (!file_exists(pending))
+            return false;
         if (!damaged || !file_exists(path))
             throw;
         read_file(record, path);
