@@ -88,7 +88,17 @@ void tray_remover::run() {
     cleaning::remove_file(
         narrow(tray_install_folder + L"HTML\\gfx\\Icon_PLTRAY-UPD-" + product_code + L".png"));
 
-    const int products = count_tray_products(configurations);
+    int products = 0;
+    try {
+        products = count_tray_products(configurations);
+    } catch (...) {
+        // Files that are there but cannot all be seen may name other products
+        // that still use the tray: it stays as it is, counters included.
+        replay::log::report_exception(
+            "Common Tray stays with its counters, other products may still use it; its "
+            "configurations cannot be counted:");
+        return;
+    }
     replay::log::info("Number of prosucts = %d", products);
     if (products == 0) {
         quit_tray(tray_install_folder);
