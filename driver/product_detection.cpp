@@ -13,6 +13,13 @@ namespace {
 
 const std::string product_folder = "Tarvello\\";
 
+// Windows takes "/" for "\\" in a path; the folder rules below and the parent
+// walk of the install folder know only "\\".
+std::string with_backslashes(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 bool ends_with(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -46,6 +53,7 @@ enum class folder_rule { default_folder, not_full_path, as_found, product_folder
 // system would see) and ending in a backslash (see complete_install_dir).
 folder_rule choose_folder_rule(std::string& install_dir) {
     install_dir.erase(std::min(install_dir.find('\0'), install_dir.size()));
+    install_dir = with_backslashes(install_dir);
     if (install_dir.empty())
         return folder_rule::default_folder;
     if (!is_full_path(install_dir))
@@ -107,6 +115,7 @@ void detect_product(cleaning::product_cleaner& context, std::string& folder_rule
             context.install_dir.c_str());
         context.install_dir.erase(zero);
     }
+    context.install_dir = with_backslashes(context.install_dir);
     if (!context.install_dir.empty() && !is_full_path(context.install_dir))
         replay::log::info(
             "ATTENTION: installation directory '%s' is not a full path, it is not used !",

@@ -18,7 +18,7 @@ void settle_product_version(cleaning::product_cleaner& context);
 // folder whatever the current folder and drive are.
 bool is_full_path(const std::string& path);
 
-// The folder the stages clean: `install_dir` as found, ending in "Tarvello\"
+// The folder the stages clean: `install_dir` as found ("/" read as "\"), ending in "Tarvello\"
 // (case-sensitive), or the default folder under `program_files` when none was found
 // or the one found is not a full path.
 std::string complete_install_dir(std::string install_dir, const std::string& program_files);

@@ -92,7 +92,9 @@ public:
     void log_closed() { log_closed_ = true; }
 
     // Inside a handler: names the failure and the step, and closes the log.
-    int stop_on_failure() {
+    // `completed_code` is what the run answers once its removal has completed:
+    // whatever happens to the log submission after it does not change that.
+    int stop_on_failure(int completed_code) {
         try {
             std::string context = "The removal stopped in " + step_ + ":";
             if (!log_closed_) {
@@ -100,14 +102,14 @@ public:
                 return end_abnormally(exit_failed);
             }
             // The removal itself completed and its log is closed; the console
-            // is the only place left to say why the tool stops.
+            // is the only place left to say what went wrong after it.
+            context = "The removal completed, but " + step_ + " failed:";
             replay::log::add_listener(0, new replay::log::console());
             replay::log::report_exception(context.c_str());
             replay::log::shutdown();
-            return exit_failed;
         } catch (...) {
-            return exit_failed;
         }
+        return log_closed_ ? completed_code : exit_failed;
     }
 
 private:
@@ -284,7 +286,7 @@ int run(const run_options& options, const run_seams& seams, const std::vector<st
         complete(context, options, where);
         return code;
     } catch (...) {
-        return where.stop_on_failure();
+        return where.stop_on_failure(outcome.completed_code());
     }
 }
 

@@ -8,6 +8,7 @@
 #include "cleaning/services/services.h"
 #include "driver/stages.h"
 #include "suite/dependent_products_cleaner.h"
+#include "support/errors/exception.h"
 #include "support/log/log.h"
 
 namespace driver {
@@ -31,8 +32,13 @@ void unregister_folder_tools(const cleaning::product_cleaner& context) {
 
 void remove_service_tools() {
     cleaning::stop_and_delete_service("Pellane 2", "Pellane2.exe", false);
-    suite::dependent_products_cleaner cleaner(L"Tarvello");
-    cleaner.run();
+    // A folder the shell cannot name ends the tools' removal there, not the run.
+    try {
+        suite::dependent_products_cleaner cleaner(L"Tarvello");
+        cleaner.run();
+    } catch (const replay::exception&) {
+        replay::log::report_exception("Pellane Tools were not removed completely:");
+    }
 }
 
 }  // namespace

@@ -25,16 +25,29 @@ std::wstring utf16_text(const std::string& bytes) {
     return text;
 }
 
+// The bytes up to and including the last line end; all of them when there is
+// none. A UTF-16 line end is a whole character, so it starts at an even offset.
+std::string whole_lines(const std::string& bytes, bool utf16) {
+    const std::string line_end = utf16 ? std::string("\n\0", 2) : std::string("\n");
+    for (auto at = bytes.rfind(line_end); at != std::string::npos;
+         at = at == 0 ? std::string::npos : bytes.rfind(line_end, at - 1)) {
+        if (!utf16 || at % 2 == 0)
+            return bytes.substr(0, at + line_end.size());
+    }
+    return bytes;
+}
+
 }  // namespace
 
 std::wstring log_text(const std::string& bytes) {
     if (bytes.size() < 2)
         return replay::unicode::to_wide(bytes, replay::unicode::ansi_codepage);
     if (is_utf16(bytes))
-        return utf16_text(bytes);
-    if (has_utf8_mark(bytes))
-        return replay::unicode::to_wide(bytes, replay::unicode::utf8_codepage);
-    return replay::unicode::to_wide(bytes, replay::unicode::ansi_codepage);
+        return utf16_text(whole_lines(bytes, true));
+    const std::string lines = whole_lines(bytes, false);
+    if (has_utf8_mark(lines))
+        return replay::unicode::to_wide(lines, replay::unicode::utf8_codepage);
+    return replay::unicode::to_wide(lines, replay::unicode::ansi_codepage);
 }
 
 }  // namespace submit

@@ -186,9 +186,11 @@ log_read read_log(m2::message& message, const cleaning::product_cleaner& context
                   const std::string& base_name) {
     compose(message, context);
     const std::string path = base_name + ".log.txt";
+    // Another instance may still be writing to the same log: its handle would
+    // refuse a reader that does not share writing (log_text keeps whole lines).
     replay::handles::unique_handle file(
-        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                      FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr));
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return log_read::missing;
     std::string content;

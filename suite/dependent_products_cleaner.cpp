@@ -70,8 +70,18 @@ std::string common_files() {
 
 int count_dependent_products() {
     try {
+        // One name too long to read must not make the list look empty: the tools
+        // would go while the products listed beside it still use them.
+        const registry::key::readable_names listing =
+            open_dependent_products().readable_value_names();
+        if (listing.unreadable != 0) {
+            replay::log::info(
+                "! %d value name(s) in the Dependent Products list could not be read and are "
+                "not counted",
+                listing.unreadable);
+        }
         int count = 0;
-        for (const std::wstring& name : open_dependent_products().value_names()) {
+        for (const std::wstring& name : listing.names) {
             // A product a listing pass has taken off the list no longer counts.
             if (!cleaning::listed_as_gone(listed_key + L"\\" + name))
                 ++count;

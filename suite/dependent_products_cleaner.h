@@ -30,7 +30,7 @@ private:
 };
 
 // The number of products in the tools' dependent-products list; 0 when it
-// cannot be read.
+// cannot be read. A name too long to read is logged and not counted.
 int count_dependent_products();
 
 }  // namespace suite

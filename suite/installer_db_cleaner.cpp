@@ -1,5 +1,6 @@
 #include "suite/installer_db_cleaner.h"
 
+#include <memory>
 #include <vector>
 
 #include "cleaning/environment/wow64.h"
@@ -17,6 +18,7 @@ using replay::registry2::key;
 using registry_error = replay::registry2::generic;
 
 bool installer_db_cleaner::delete_enabled = false;
+std::function<void(const std::wstring&)> installer_db_cleaner::before_component_open;
 
 namespace {
 
@@ -193,8 +195,17 @@ void installer_db_cleaner::remove_components(const numbered_key& store) {
 
 void installer_db_cleaner::release_component(const numbered_key& store, const key& components,
                                              const std::wstring& component) {
-    // Opened through creation so that the key is writable.
-    key record = key::open_subkey(components, component, true);
+    if (before_component_open)
+        before_component_open(component);
+    // A record deleted since the listing stays gone: opening it through creation
+    // would bring it back empty, and an empty record is never removed.
+    std::unique_ptr<key> opened;
+    try {
+        opened.reset(new key(key::open_subkey(components, component, false)));
+    } catch (const registry_error&) {
+        return;  // the other records of the store are still handled
+    }
+    const key& record = *opened;
     const std::set<std::wstring> values = record.value_names();
     std::set<std::wstring> paths;
     std::vector<std::wstring> released_values;

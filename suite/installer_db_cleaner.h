@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -22,6 +23,13 @@ public:
     // Off until the caller turns it on: a pass with it off walks, collects and
     // logs, but changes nothing.
     static bool delete_enabled;
+
+    // Another process (a second instance, say) may delete a component record
+    // between a store's listing and the opening of that record; nothing in one
+    // process reaches that moment, so a test stands in for the other process
+    // here. When set, it runs with the record's name right before the record is
+    // opened.
+    static std::function<void(const std::wstring& component)> before_component_open;
 
     explicit installer_db_cleaner(const std::wstring& upgrade_code);
     installer_db_cleaner(const installer_db_cleaner&) = delete;

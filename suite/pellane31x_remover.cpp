@@ -104,16 +104,47 @@ std::wstring pellane31x_remover::products_file() const {
 }
 
 int pellane31x_remover::count_products_in_pellane_31x() {
+    bool unreadable = false;
+    return count_products(unreadable);
+}
+
+int pellane31x_remover::count_products(bool& unreadable) {
     replay::log::info("Count products registered in Pellane 3.1.x");
     int count = 0;
+    unreadable = false;
     try {
         count = static_cast<int>(listed_products().size());
+    } catch (const std::exception& failure) {
+        // A machine without a list has no product; a list that is there but does not
+        // read may still name every product that uses the suite.
+        unreadable = products_list_present();
+        if (unreadable)
+            replay::log::info("   the products list cannot be read: %s", failure.what());
     } catch (...) {
-        // A list that cannot be read holds no product as far as the removal goes.
+        unreadable = products_list_present();
+        if (unreadable)
+            replay::log::info("   the products list cannot be read");
     }
     replay::log::info("   number of products = %d", count);
     replay::log::info("");
     return count;
+}
+
+bool pellane31x_remover::products_list_present() const {
+    try {
+        const std::wstring path = products_file();
+        for (const std::wstring& file : {path, path + L".new"}) {
+            if (::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
+                return true;
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+                return true;
+        }
+        return false;
+    } catch (...) {
+        // Where the list would be is unknown, so it may be there.
+        return true;
+    }
 }
 
 bool pellane31x_remover::is_product_registered_in_pellane_31x(std::wstring product_code) {
@@ -203,13 +234,21 @@ void pellane31x_remover::unregister_product_from_pellane_31x(std::wstring produc
 }
 
 void pellane31x_remover::remove_pellane_31x() {
-    const int count = count_products_in_pellane_31x();
+    bool unreadable = false;
+    const int count = count_products(unreadable);
     // The suite's own entry keeps nothing alive; any other product still uses the
     // suite, whether or not the suite listed itself.
     const bool only_suite_left =
-        count == 0 || (count == 1 && is_product_registered_in_pellane_31x(suite_code));
+        !unreadable &&
+        (count == 0 || (count == 1 && is_product_registered_in_pellane_31x(suite_code)));
+    if (unreadable) {
+        replay::log::info(
+            "Pellane 3.1.x stays: its products list is there but cannot be read, and other "
+            "products may still use it");
+        replay::log::info("");
+    }
     if (cleaning::listing_pass())
-        list_decision(only_suite_left);
+        list_decision(only_suite_left, unreadable);
     if (only_suite_left) {
         remove_suite_code();
         replay::log::info("");
@@ -223,14 +262,19 @@ void pellane31x_remover::remove_pellane_31x() {
     }
 }
 
-void pellane31x_remover::list_decision(bool only_suite_left) {
+void pellane31x_remover::list_decision(bool only_suite_left, bool unreadable) {
+    cleaning::removal_listing& listing = *cleaning::current_removal_listing();
+    if (unreadable) {
+        listing.would_do(L"suite", products_file(),
+                         L"keep: its products list is there but cannot be read");
+        return;
+    }
     products_list products;
     try {
         products = listed_products();
     } catch (...) {
-        return;  // no list that could be read: nothing registered to keep it
+        return;  // no list: nothing registered to keep it
     }
-    cleaning::removal_listing& listing = *cleaning::current_removal_listing();
     int others = 0;
     for (const auto& product : products) {
         if (product.m_product_id == suite_code)
@@ -305,7 +349,16 @@ void pellane31x_remover::remove_host_tag_key() {
 }
 
 void pellane31x_remover::fix_pellane_counters() {
-    int users = count_products_in_pellane_31x();
+    bool unreadable = false;
+    int users = count_products(unreadable);
+    if (unreadable) {
+        // A count of 0 would remove the counters of a suite that stays.
+        replay::log::info("");
+        replay::log::info(
+            "Pellane counters in SharedDLLs are left as they are: the products list cannot be "
+            "read");
+        return;
+    }
     if (users >= 1) {
         if (is_product_registered_in_pellane_31x(suite_code))
             --users;

@@ -16,6 +16,7 @@
 #include "cleaning/removal_listing.h"
 #include "suite/tray_products.h"
 #include "suite/wide_paths.h"
+#include "support/errors/exception.h"
 #include "support/handles/windows_handles.h"
 #include "support/log/log.h"
 #include "support/registry/key.h"
@@ -43,6 +44,17 @@ bool wait_for_end(const std::wstring& program) {
     return !is_running(program);
 }
 
+// Runs one step that needs a special folder. A folder the shell cannot name
+// leaves that step undone and the removal goes on with the next one.
+template <typename Step>
+void where_folders_are_known(const char* step_name, Step&& step) {
+    try {
+        step();
+    } catch (const replay::exception&) {
+        replay::log::report_exception(step_name);
+    }
+}
+
 void remove_relative_to_profiles(const std::string& folder) {
     const std::string relative =
         cleaning::make_relative_path(folder, cleaning::get_profile_folder());
@@ -60,16 +72,36 @@ tray_remover::tray_remover(std::wstring brand, std::wstring tray, std::wstring p
       cleaner("") {}
 
 void tray_remover::run() {
-    const std::wstring configurations = wide(cleaning::get_common_appdata_folder()) + brand_folder +
-                                        L"\\" + tray_folder + L"\\Configurations\\";
-    const std::wstring tray_install_folder =
-        wide(cleaning::get_program_files_folder()) + brand_folder + L"\\" + tray_folder + L"\\";
+    std::wstring configurations;
+    std::wstring tray_install_folder;
+    try {
+        configurations = wide(cleaning::get_common_appdata_folder()) + brand_folder + L"\\" +
+                         tray_folder + L"\\Configurations\\";
+        tray_install_folder =
+            wide(cleaning::get_program_files_folder()) + brand_folder + L"\\" + tray_folder + L"\\";
+    } catch (const replay::exception&) {
+        // Without its folders the products that use the tray cannot be counted,
+        // and a tray that may still be used stays, counters included.
+        replay::log::report_exception(
+            "Common Tray folders are unknown, the tray is left in place:");
+        return;
+    }
 
     cleaning::remove_file(narrow(configurations + product_code + L".xml"), L"tray configuration");
     cleaning::remove_file(
         narrow(tray_install_folder + L"HTML\\gfx\\Icon_PLTRAY-UPD-" + product_code + L".png"));
 
-    const int products = count_tray_products(configurations);
+    int products = 0;
+    try {
+        products = count_tray_products(configurations);
+    } catch (...) {
+        // Files that are there but cannot all be seen may name other products
+        // that still use the tray: it stays as it is, counters included.
+        replay::log::report_exception(
+            "Common Tray stays with its counters, other products may still use it; its "
+            "configurations cannot be counted:");
+        return;
+    }
     replay::log::info("Number of prosucts = %d", products);
     if (cleaning::listing_pass())
         list_decision(configurations, products);
@@ -85,7 +117,9 @@ void tray_remover::run() {
 
 void tray_remover::quit_tray(const std::wstring& tray_install_folder) {
     const std::wstring program = tray_install_folder + tray_program;
-    if (!boost::filesystem::exists(tray_install_folder + L"ovhtml.dll"))
+    // An entry that cannot even be looked at is no sign of a tray to ask.
+    boost::system::error_code unreadable;
+    if (!boost::filesystem::exists(tray_install_folder + L"ovhtml.dll", unreadable))
         return;
     replay::log::info("Quiting Tray: %ls", program.c_str());
     // The tray closes itself on request; whether it does is checked below. A
@@ -115,12 +149,17 @@ void tray_remover::end_tray_processes(const std::wstring& tray_install_folder) {
 void tray_remover::remove_tray_folders(const std::wstring& tray_install_folder) {
     const std::string tray_tail = narrow(brand_folder + L"\\" + tray_folder);
     cleaning::remove_folder(narrow(tray_install_folder));
-    cleaning::remove_folder(cleaning::get_common_appdata_folder() + tray_tail);
-    cleaning::remove_folder(cleaning::get_appdata_folder() + tray_tail);
-
-    const std::string brand = cleaning::get_appdata_folder() + narrow(brand_folder);
-    remove_relative_to_profiles(brand + "\\Suite");
-    remove_relative_to_profiles(brand);
+    where_folders_are_known("Common Tray data folder:", [&] {
+        cleaning::remove_folder(cleaning::get_common_appdata_folder() + tray_tail);
+    });
+    where_folders_are_known("Common Tray user data folder:", [&] {
+        cleaning::remove_folder(cleaning::get_appdata_folder() + tray_tail);
+    });
+    where_folders_are_known("Common Tray data of every profile:", [&] {
+        const std::string brand = cleaning::get_appdata_folder() + narrow(brand_folder);
+        remove_relative_to_profiles(brand + "\\Suite");
+        remove_relative_to_profiles(brand);
+    });
 }
 
 void tray_remover::list_decision(const std::wstring& configurations, int products) {

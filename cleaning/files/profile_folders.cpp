@@ -21,6 +21,12 @@ const char virtual_store_tail[] = "AppData/Local/VirtualStore/ProgramData/Corvan
 
 profile_tree_removal tree_removal_in_use = remove_tree;
 
+void listing_step(fs::directory_iterator& entry, boost::system::error_code& failure) {
+    entry.increment(failure);
+}
+
+profile_listing_step listing_step_in_use = listing_step;
+
 // A folder path as the shell gives it, without the trailing backslash that
 // would make its "parent" the folder itself.
 fs::path folder_path(const std::string& folder) {
@@ -62,6 +68,10 @@ std::uintmax_t remove_or_list(const fs::path& folder, const wchar_t* what) {
 
 }  // namespace
 
+void use_profile_listing_step(profile_listing_step replacement) {
+    listing_step_in_use = replacement != nullptr ? replacement : listing_step;
+}
+
 void use_profile_tree_removal(profile_tree_removal replacement) {
     tree_removal_in_use = replacement != nullptr ? replacement : remove_tree;
 }
@@ -75,7 +85,8 @@ int rmove_virtual_store() {
     }
     const fs::path profiles = folder_path(profile).parent_path();
     int total = 0;
-    for (fs::directory_iterator entry(profiles), end; entry != end; ++entry) {
+    fs::directory_iterator entry(profiles), end;
+    while (entry != end) {
         try {
             const fs::path store = entry->path() / virtual_store_tail;
             if (fs::exists(store))
@@ -83,6 +94,16 @@ int rmove_virtual_store() {
         } catch (...) {
             replay::log::info("Error occured in rmove_virtual_store(), System Error Code = %d",
                               failure_code());
+        }
+        // What was cleaned stays counted; the profiles past the failure are not reached.
+        boost::system::error_code failure;
+        listing_step_in_use(entry, failure);
+        if (failure) {
+            replay::log::info(
+                "Error occured in rmove_virtual_store() while listing '%s', System Error Code = "
+                "%d; the profiles after it are not looked at",
+                narrow_path(profiles).c_str(), failure.value());
+            break;
         }
     }
     return total;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include <boost/filesystem/operations.hpp>
 #include <boost/filesystem/path.hpp>
 
 // Per-user copies of the brand's folders in every user profile. Paths are narrow
@@ -11,7 +12,8 @@ namespace cleaning {
 
 // Removes "AppData/Local/VirtualStore/ProgramData/Corvane" from every profile and
 // returns the number of entries removed, or -1 when the current user's profile
-// folder is unknown. Raises when the folder of all profiles cannot be listed.
+// folder is unknown. Raises when the folder of all profiles cannot be listed; a
+// listing that cannot go on ends the walk with a log line.
 int rmove_virtual_store();
 
 // Removes `relative` (a folder path relative to a user profile) from every
@@ -30,6 +32,14 @@ void remove_dir_in_profiles(const boost::filesystem::path& profiles,
 using profile_tree_removal = std::uintmax_t (*)(const std::wstring& root);
 // Installs `replacement`; nullptr restores remove_tree.
 void use_profile_tree_removal(profile_tree_removal replacement);
+
+// The step from one profile to the next: the listing's own, unless a test put
+// in its place one that fails, as a listing can on Windows (a share that goes
+// away) but never does under Wine.
+using profile_listing_step = void (*)(boost::filesystem::directory_iterator& entry,
+                                      boost::system::error_code& failure);
+// Installs `replacement`; nullptr restores the listing's own step.
+void use_profile_listing_step(profile_listing_step replacement);
 
 // The part of `full` after `base` (compared without regard to the case of A to
 // Z), without one leading backslash; empty when `full` does not start with `base`.

@@ -202,9 +202,15 @@ private:
                 bool contents_go = true;
                 if (attributes & FILE_ATTRIBUTE_DIRECTORY)
                     contents_go = remove_contents(path, facts.name);
-                if (attributes & FILE_ATTRIBUTE_READONLY)
+                const bool read_only_cleared =
+                    (attributes & FILE_ATTRIBUTE_READONLY) &&
                     ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-                return delete_entry(path, attributes, contents_go);
+                const bool goes = delete_entry(path, attributes, contents_go);
+                // An entry that stays keeps its flag; one left for the next restart
+                // stays without it, so that nothing stands in that removal's way.
+                if (!goes && read_only_cleared)
+                    ::SetFileAttributesW(path.c_str(), attributes);
+                return goes;
             }
         }
         return false;

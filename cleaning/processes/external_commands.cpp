@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 #include "cleaning/processes/external_commands.h"
 #include "cleaning/processes/program_wait.h"
 #include "cleaning/removal_listing.h"
@@ -62,6 +64,14 @@ int wait_for_exit_code(const replay::handles::unique_handle& process, const std:
 
 }  // namespace
 
+std::string system_program(const char* file_name) {
+    char folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::string();
+    return std::string(folder, length) + "\\" + file_name;
+}
+
 int launch_and_wait_for_exit_code(const std::wstring& program, const std::wstring& parameters,
                                   const wchar_t* working_folder) {
     info("launch_and_wait_for_exit_code: \"%ls\" %ls", program.c_str(), parameters.c_str());
@@ -87,18 +97,19 @@ int launch_and_wait_for_exit_code(const std::wstring& program, const std::wstrin
 }
 
 void unregister_com_server(const std::string& dll_path) {
-    // Quoted, because suite folders such as "Pellane Tools" contain blanks.
     if (listing_pass())
         return;
+    // Quoted, because suite folders such as "Pellane Tools" contain blanks.
     const std::string parameters = "/u /s \"" + dll_path + "\"";
+    const std::string program = system_program("regsvr32.exe");
     SHELLEXECUTEINFOA run{};
     run.cbSize = sizeof(run);
     run.fMask = SEE_MASK_NOCLOSEPROCESS;
     run.lpVerb = "open";
-    run.lpFile = "regsvr32";
+    run.lpFile = program.c_str();
     run.lpParameters = parameters.c_str();
     run.nShow = SW_SHOWNORMAL;
-    if (!::ShellExecuteExA(&run)) {
+    if (program.empty() || !::ShellExecuteExA(&run)) {
         replay::log::info("Error to run regsvr32");
         return;
     }

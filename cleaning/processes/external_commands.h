@@ -5,6 +5,13 @@
 // Starting other programs and waiting for them.
 namespace cleaning {
 
+// The full path of the program `file_name` in the system folder, or an empty
+// text when the system will not name its folder. Programs of the system are
+// started by this path: by bare name Windows looks in the tool's own folder and
+// the current folder first, where anything may have been planted. A 32-bit tool
+// on 64-bit Windows is shown its own (redirected) system folder, as it should.
+std::string system_program(const char* file_name);
+
 // Runs the system's COM registration server in silent unregister mode on the DLL
 // at `dll_path` and logs its exit code. Never raises.
 void unregister_com_server(const std::string& dll_path);

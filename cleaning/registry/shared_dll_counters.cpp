@@ -24,9 +24,16 @@ REGSAM thirty_two_bit_read_access() {
     return is_wow64() ? KEY_READ | KEY_WOW64_32KEY : KEY_READ;
 }
 
+// A name too long to read may belong to any product, this one included; it
+// cannot be judged, but it must not keep the readable counters from being fixed.
 std::set<std::wstring> matching_names(const key& counters, const std::wstring& pattern) {
+    const key::readable_names listing = counters.readable_value_names();
+    if (listing.unreadable != 0) {
+        replay::log::info("! %d value name(s) in SharedDLLs could not be read and are skipped",
+                          listing.unreadable);
+    }
     std::set<std::wstring> matches;
-    for (const std::wstring& name : counters.value_names()) {
+    for (const std::wstring& name : listing.names) {
         if (replay::text::contains_ignoring_ascii_case(name, pattern))
             matches.insert(name);
     }

@@ -20,21 +20,21 @@ namespace config {
 
 namespace {
 
-std::streamoff size_from_here(std::istream& text) {
+std::streamoff end_of(std::istream& text) {
     const std::streampos start = text.tellg();
     if (start == std::streampos(-1))
         return -1;
     text.seekg(0, std::ios::end);
     const std::streampos end = text.tellg();
     text.seekg(start);
-    return end == std::streampos(-1) ? -1 : std::streamoff(end - start);
+    return end == std::streampos(-1) ? -1 : std::streamoff(end);
 }
 
 }  // namespace
 
 checked_xml_iarchive::checked_xml_iarchive(std::istream& text)
     : base(text, boost::archive::no_header | boost::archive::no_xml_tag_checking),
-      document_size_(size_from_here(text)) {
+      document_end_(end_of(text)) {
     set_library_version(boost::serialization::library_version_type(read_archive_header(text)));
 }
 
@@ -56,13 +56,23 @@ void checked_xml_iarchive::load_end(const char* name) {
     }
 }
 
-// Every item takes at least one byte of the document, so a larger count can only
-// come from a damaged file; refused before the library reserves room for it.
+// The shortest text an item can have: a start tag of a one-letter name (start tag
+// names are not checked), nothing inside (an empty string), and its end tag, which
+// must be "</item>". An item costs tens of bytes of memory, so a count is held to
+// what the rest of the document can hold in such items; a larger one can only come
+// from a damaged or crafted file, and is refused before the library makes room.
+constexpr std::streamoff shortest_item_text = sizeof("<i></item>") - 1;
+
 void checked_xml_iarchive::load_override(
     const boost::serialization::nvp<boost::serialization::collection_size_type>& count) {
     base::load_override(count);
-    if (document_size_ >= 0 && static_cast<unsigned long long>(std::size_t(count.value())) >
-                                   static_cast<unsigned long long>(document_size_)) {
+    const std::streampos here = This()->get_is().tellg();
+    if (document_end_ < 0 || here == std::streampos(-1))
+        return;
+    const std::streamoff rest = document_end_ - std::streamoff(here);
+    const unsigned long long room =
+        rest > 0 ? static_cast<unsigned long long>(rest / shortest_item_text) : 0;
+    if (static_cast<unsigned long long>(std::size_t(count.value())) > room) {
         throw boost::archive::archive_exception(
             boost::archive::archive_exception::array_size_too_short);
     }

@@ -14,7 +14,7 @@ namespace config {
 // any archive version; and its closing-tag read, when the archive goes away, can
 // end the program on a truncated file. So this archive reads the header itself
 // (archive_header.h) and checks that every end tag below the root names the
-// element being read. A collection's count is also checked against the size of
+// element being read. A collection's count is also checked against the rest of
 // the document, since the library allocates every item before reading any.
 class checked_xml_iarchive : public boost::archive::xml_iarchive_impl<checked_xml_iarchive> {
     using base = boost::archive::xml_iarchive_impl<checked_xml_iarchive>;
@@ -40,8 +40,8 @@ protected:
 
 private:
     unsigned depth_ = 0;
-    // Bytes from the start of the document to its end; -1 when the stream cannot tell.
-    std::streamoff document_size_ = -1;
+    // Where the document ends in its stream; -1 when the stream cannot tell.
+    std::streamoff document_end_ = -1;
 };
 
 }  // namespace config

@@ -1,5 +1,6 @@
 #include "suite/config/config_storage.h"
 
+#include <new>
 #include <sstream>
 
 #include "cleaning/removal_listing.h"
@@ -24,27 +25,43 @@ replay::exception storage_failure(const char* storage_name, const char* stage,
                                         stage, path.c_str(), cause.what());
 }
 
-// One sealed file into `record`, with no recovery.
+// One sealed file into `record`, with no recovery. `damaged`, when given, tells
+// whether a failure came from the file's bytes (a seal or a document that will
+// never read) rather than from a file that could not be opened or read, or from a
+// system that could not unseal or hold it just now.
 template <class Record>
-void read_file(Record& record, const std::wstring& path) {
+void read_file(Record& record, const std::wstring& path, bool* damaged = nullptr) {
     const char* stage = "open";
+    bool opened = false, unsealed = false;
     try {
         // A file that cannot be opened reads as empty, which does not unseal.
         std::string sealed;
-        read_whole_file(path, sealed);
+        opened = read_whole_file(path, sealed);
         std::istringstream sealed_stream(sealed);
         std::stringstream text;
         crypt_stream(sealed_stream, text, false);
+        unsealed = true;
         document_reader reader(text);
         stage = "parsing";
         reader.read(record);
+    } catch (const std::bad_alloc& failure) {
+        throw storage_failure(config_storage<Record>::storage_name, stage, path, failure);
+    } catch (const seal_error& failure) {
+        if (damaged)
+            *damaged = opened && is_damaged_seal(failure.code());
+        throw storage_failure(config_storage<Record>::storage_name, stage, path, failure);
     } catch (const std::exception& failure) {
+        if (damaged)
+            *damaged = unsealed;
         throw storage_failure(config_storage<Record>::storage_name, stage, path, failure);
     }
 }
 
-// Takes the output of an interrupted save when it reads completely. Whatever else
-// happens, a readable ".new" is never deleted: it may be the only copy left.
+// Takes the output of an interrupted save when it reads completely. A ".new" that
+// does not read is deleted only when it is damaged and the main file has just been
+// read: it may be the only copy of the list left (another program's save deletes
+// the main file before renaming), and one that failed for a passing reason may be
+// newer than the main file. Such a failure is the load's failure.
 template <class Record>
 bool recover_pending_save(Record& record, const std::wstring& path) {
     const std::wstring pending = pending_path_of(path);
@@ -54,16 +71,22 @@ bool recover_pending_save(Record& record, const std::wstring& path) {
     // A listing pass reads what a load would take, and leaves both files as they are.
     const bool listing = cleaning::listing_pass();
     Record recovered;
+    bool damaged = false;
     try {
-        read_file(recovered, pending);
+        read_file(recovered, pending, &damaged);
     } catch (...) {
-        // Damaged or foreign: the main file is the one to read.
+        // Gone since it was seen (another instance's load took it): no ".new".
+        if (!file_exists(pending))
+            return false;
+        if (!damaged || !file_exists(path))
+            throw;
+        read_file(record, path);
         try {
             if (!listing)
                 delete_file_if_present(pending);
         } catch (...) {
         }
-        return false;
+        return true;
     }
     record = std::move(recovered);
     if (listing)

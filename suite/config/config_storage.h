@@ -28,8 +28,10 @@ public:
     static constexpr const char* storage_name = storage_name_of<Record>::value;
 
     // Replaces `record` with the one stored at `path`, preferring a complete
-    // ".new" file left by an interrupted save. Raises replay::exception; `record`
-    // stays as it was unless a whole document was read.
+    // ".new" file left by an interrupted save. A damaged ".new" gives way to a main
+    // file that reads, and is deleted; any other ".new" that does not read is kept
+    // and its failure raised. Raises replay::exception; `record` stays as it was
+    // unless a whole document was read.
     void load(Record& record, const std::wstring& path) const;
 
     // Writes `record` to `path`. Raises replay::exception, except that a ".new"

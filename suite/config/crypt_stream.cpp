@@ -38,6 +38,11 @@ void use_protection_calls(const protection_calls* replacement) {
     installed_calls = replacement;
 }
 
+bool is_damaged_seal(unsigned long code) {
+    return code == ERROR_INVALID_DATA || code == static_cast<unsigned long>(NTE_BAD_DATA) ||
+           code == ERROR_INVALID_PARAMETER;
+}
+
 void crypt_stream(std::istream& input, std::ostream& output, bool seal) {
     std::string bytes{std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()};
     std::string entropy_bytes(seal_entropy, sizeof seal_entropy - 1);
@@ -52,9 +57,12 @@ void crypt_stream(std::istream& input, std::ostream& output, bool seal) {
     // The output blob belongs to the system's local heap, whatever the answer.
     const replay::handles::unique_hlocal owned(out.pbData);
     if (!done) {
-        throw replay::exception::formatted(
-            seal ? "failed to encrypt data (0x%08X)" : "failed to decrypt data (0x%08X)",
-            static_cast<unsigned>(GetLastError()));
+        const DWORD code = GetLastError();
+        throw seal_error(replay::exception::formatted(seal ? "failed to encrypt data (0x%08X)"
+                                                           : "failed to decrypt data (0x%08X)",
+                                                      static_cast<unsigned>(code))
+                             .message_text(),
+                         code);
     }
     output.write(reinterpret_cast<const char*>(out.pbData),
                  static_cast<std::streamsize>(out.cbData));

@@ -3,8 +3,8 @@
 namespace replay {
 
 scope::scope(scope_semantics* guarded) : guarded_(guarded) {
-    if (guarded_ != nullptr) {
-        guarded_->acquire();
+    if (guarded_ != nullptr && !guarded_->acquire()) {
+        guarded_ = nullptr;
     }
 }
 

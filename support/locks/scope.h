@@ -8,7 +8,8 @@ namespace replay {
 // to see a failed release: the destructor has nowhere to report it.
 class scope : public scope_semantics {
 public:
-    // A null lock makes a guard that does nothing.
+    // A null lock makes a guard that does nothing. A lock that could not be
+    // taken is not guarded: nothing is released for it.
     explicit scope(scope_semantics* guarded);
     virtual ~scope();
     scope(const scope&) = delete;
@@ -18,6 +19,9 @@ public:
     bool acquire() override;
     // Lets go of the guarded lock and forgets it.
     void release() override;
+
+    // True while a lock is held through this guard.
+    bool holds() const { return guarded_ != nullptr; }
 
 private:
     scope_semantics* guarded_;

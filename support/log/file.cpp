@@ -1,5 +1,6 @@
 #include "support/log/file.h"
 
+#include "support/errors/exception.h"
 #include "support/locks/scope.h"
 #include "support/log/log_errors.h"
 #include "support/log/system_message.h"
@@ -40,10 +41,22 @@ HANDLE open_shared(const std::string& name) {
     return handle;
 }
 
+std::unique_ptr<real_mutex> open_mutex(const std::string& base_name, DWORD wait_ms,
+                                       std::string& reason) {
+    try {
+        return std::unique_ptr<real_mutex>(new real_mutex(mutex_name_for(base_name), wait_ms));
+    } catch (const exception& e) {
+        reason = e.message_text();
+        return nullptr;
+    }
+}
+
 }  // namespace
 
-file::file(const std::string& base_name, std::uint32_t max_size, std::uint32_t backup_count)
-    : mutex_(mutex_name_for(base_name)),
+file::file(const std::string& base_name, std::uint32_t max_size, std::uint32_t backup_count,
+           DWORD lock_wait_ms)
+    : mutex_(open_mutex(base_name, lock_wait_ms, unlocked_reason_)),
+      lock_wait_ms_(lock_wait_ms),
       base_name_(base_name),
       max_size_(max_size),
       backup_count_(backup_count),
@@ -71,7 +84,10 @@ bool file::query_size(HANDLE file, std::uint64_t* size) {
 
 void file::write(int, const std::string& prefix, const std::string& text) {
     std::string line = prefix + text + "\r\n";
-    scope held(&mutex_);
+    scope held(mutex_.get());
+    if (!held.holds()) {
+        say_unlocked_once(prefix);
+    }
     std::uint64_t size = 0;
     // A size the system cannot tell is no reason to empty the file.
     if (query_size(handle_.get(), &size) && size >= max_size_) {
@@ -81,9 +97,27 @@ void file::write(int, const std::string& prefix, const std::string& text) {
     held.release();
 }
 
+// Lines written without the lock may interleave with another writer's, or
+// land on the same place; the reader of the file should know.
+void file::say_unlocked_once(const std::string& prefix) {
+    if (said_unlocked_) {
+        return;
+    }
+    said_unlocked_ = true;
+    std::string note =
+        unlocked_reason_.empty()
+            ? format(
+                  "Another process held the lock of this log file for more than %u ms: lines "
+                  "are written without waiting for it from here on.",
+                  static_cast<unsigned>(lock_wait_ms_))
+            : "The lock of this log file cannot be opened (" + unlocked_reason_ +
+                  "): lines are written without it.";
+    append(prefix + note + "\r\n");
+}
+
 // Under the mutex, so that two instances starting on a new file give one mark.
 void file::write_mark_if_empty() {
-    scope held(&mutex_);
+    scope held(mutex_.get());
     std::uint64_t size = 0;
     if (query_size(handle_.get(), &size) && size == 0) {
         append(byte_order_mark);

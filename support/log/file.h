@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "support/handles/windows_handles.h"
@@ -17,11 +18,16 @@ namespace log {
 // keeps their lines whole and their rotations atomic. Once the file has reached
 // `max_size` bytes it is copied to a numbered backup (base_name + ".N.log.txt",
 // N up to `backup_count`, the highest the newest) and emptied.
+//
+// No other process stops the log: a mutex this process may not open (one that
+// only administrators may use, or a name taken by another kind of object), or
+// one held beyond `lock_wait_ms`, leaves the lines to be written without it,
+// and the file says so once.
 class file : public listener {
 public:
-    // Raises replay::log::generic when the file cannot be opened, and the mutex's
-    // replay::exception when the named mutex cannot be made.
-    file(const std::string& base_name, std::uint32_t max_size, std::uint32_t backup_count);
+    // Raises replay::log::generic when the file cannot be opened.
+    file(const std::string& base_name, std::uint32_t max_size, std::uint32_t backup_count,
+         DWORD lock_wait_ms = real_mutex::default_wait_limit_ms);
     ~file() override = default;
 
     void write(int level, const std::string& prefix, const std::string& text) override;
@@ -42,7 +48,14 @@ private:
     void empty_file();
     void append(const std::string& bytes);
 
-    real_mutex mutex_;
+    void say_unlocked_once(const std::string& prefix);
+
+    // Why the mutex could not be opened; set before mutex_ is, so declared first.
+    std::string unlocked_reason_;
+    // Null when the mutex could not be opened.
+    std::unique_ptr<real_mutex> mutex_;
+    DWORD lock_wait_ms_;
+    bool said_unlocked_ = false;
     std::string base_name_;
     std::uint32_t max_size_;
     std::uint32_t backup_count_;

@@ -97,21 +97,37 @@ key key::open_subkey(const key& parent, const std::wstring& path, bool create) {
     return key(opened);
 }
 
-std::set<std::wstring> key::value_names() const {
-    std::set<std::wstring> names;
+namespace {
+
+key::readable_names list_value_names(HKEY handle, bool skip_unreadable) {
+    key::readable_names listing;
     wchar_t buffer[name_buffer_length];
     for (DWORD index = 0;; ++index) {
         DWORD length = name_buffer_length;
         LONG status =
-            ::RegEnumValueW(handle_, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+            ::RegEnumValueW(handle, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS)
-            return names;
+            return listing;
+        if (status == ERROR_MORE_DATA && skip_unreadable) {
+            ++listing.unreadable;
+            continue;
+        }
         if (status != ERROR_SUCCESS) {
-            throw key_error(format("RegEnumValue() failed: handle %i (%i)", handle_number(handle_),
+            throw key_error(format("RegEnumValue() failed: handle %i (%i)", handle_number(handle),
                                    int(status)));
         }
-        names.insert(enumerated_name(buffer, length));
+        listing.names.insert(enumerated_name(buffer, length));
     }
+}
+
+}  // namespace
+
+std::set<std::wstring> key::value_names() const {
+    return list_value_names(handle_, false).names;
+}
+
+key::readable_names key::readable_value_names() const {
+    return list_value_names(handle_, true);
 }
 
 std::set<std::wstring> key::subkey_names() const {

@@ -41,6 +41,17 @@ public:
     std::set<std::wstring> value_names() const;
     std::set<std::wstring> subkey_names() const;
 
+    // Value names that do not fit the 260-character name buffer cannot be read
+    // (error 234 at their index): value_names raises on them, which suits a
+    // caller that must see every value, while this listing leaves them out,
+    // counts them and goes on with the next index, for a caller that judges only
+    // the names it can read.
+    struct readable_names {
+        std::set<std::wstring> names;
+        int unreadable = 0;
+    };
+    readable_names readable_value_names() const;
+
     // REG_SZ, or REG_EXPAND_SZ with its environment references expanded. The
     // narrow form (get_string<std::string>) converts to the ANSI code page.
     template <typename String = std::wstring>

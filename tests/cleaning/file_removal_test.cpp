@@ -54,6 +54,7 @@ TEST_F(FileRemoval, WholeTreeGoesAndAMissingOneIsOnlyLogged) {
 
 TEST_F(FileRemoval, LockedFileKeepsItsFoldersButEverythingElseGoes) {
     tree(path("tree"));
+    ::SetFileAttributesA(path("tree\\sub\\b.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     testing_support::held_entry locked(path("tree\\sub\\b.txt"));
     ASSERT_TRUE(locked.holds());
     testing_support::virtual_clock clock;
@@ -62,6 +63,8 @@ TEST_F(FileRemoval, LockedFileKeepsItsFoldersButEverythingElseGoes) {
     EXPECT_TRUE(clock.sleeps().empty()) << "a folder that is not empty is not waited for";
 
     EXPECT_TRUE(exists(path("tree\\sub\\b.txt")));
+    EXPECT_TRUE(::GetFileAttributesA(path("tree\\sub\\b.txt").c_str()) & FILE_ATTRIBUTE_READONLY)
+        << "a file that stays keeps its read-only flag";
     EXPECT_FALSE(exists(path("tree\\a.txt")));
     EXPECT_FALSE(exists(path("tree\\z.txt")));
     EXPECT_FALSE(exists(path("tree\\sub\\deeper")));

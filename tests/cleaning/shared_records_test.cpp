@@ -40,7 +40,7 @@ protected:
             native.set_number(mixed, 9);
     }
     ~SharedDllCounters() override {
-        for (const auto& name : {upper, mixed, text, wide, other}) {
+        for (const auto& name : {upper, mixed, text, wide, other, too_long}) {
             ::RegDeleteValueW(counters.handle(), name.c_str());
             ::RegDeleteValueW(native.handle(), name.c_str());
         }
@@ -52,6 +52,8 @@ protected:
     const std::wstring text = product_folder + L"Text.dll";
     const std::wstring wide = product_folder + L"Wide.dll";
     const std::wstring other = L"C:\\Program Files\\Other\\Other.dll";
+    // Past the 260 characters a listing reads of a name.
+    const std::wstring too_long = product_folder + std::wstring(300, L'L') + L".dll";
     view_key counters{HKEY_LOCAL_MACHINE, shared_dlls, view::bits32};
     view_key native{HKEY_LOCAL_MACHINE, shared_dlls, view::bits64};
 };
@@ -92,6 +94,20 @@ TEST_F(SharedDllCounters, ACountOfZeroDeletesTheNumbersOnly) {
                "   " + utf8(upper) + " - 2", "   " + utf8(mixed) + " - 3",
                "Removed registry value " + utf8(upper), "Removed registry value " + utf8(mixed)}),
         log.texts());
+}
+
+TEST_F(SharedDllCounters, ANameTooLongToReadIsSkippedAndTheOthersAreFixed) {
+    counters.set_number(too_long, 3);
+    log_capture log;
+    cleaning::fix_shared_dll_counters(product_folder, 0);
+
+    EXPECT_FALSE(counters.has_value(upper));
+    EXPECT_FALSE(counters.has_value(mixed));
+    EXPECT_EQ(3, counters.number(too_long));
+    EXPECT_EQ(1, counters.number(other));
+    const lines texts = log.texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ("! 1 value name(s) in SharedDLLs could not be read and are skipped", texts.front());
 }
 
 TEST_F(SharedDllCounters, AnEmptyPatternChangesNothing) {

@@ -99,14 +99,11 @@ inline bool running_under_wine() {
     return unix_path("C:\\", ignored);
 }
 
-// Wine only: `link` becomes a Unix symbolic link to `target` (both Windows
-// paths), made by the system's own ln, which Wine starts like a Windows program.
-inline bool make_unix_symlink(const std::string& target, const std::string& link) {
-    std::string unix_target, unix_link;
-    if (!unix_path(target, unix_target) || !unix_path(link, unix_link))
-        return false;
-    std::wstring command = L"/bin/ln -s \"" + replay::unicode::to_wide(unix_target, 0) + L"\" \"" +
-                           replay::unicode::to_wide(unix_link, 0) + L"\"";
+// Wine only: runs a Unix program (its full path and arguments), which Wine
+// starts like a Windows program, until `done` answers true or five seconds pass:
+// a Unix program started this way cannot be waited for.
+template <typename Done>
+bool run_unix_command(std::wstring command, Done done) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -115,14 +112,55 @@ inline bool make_unix_symlink(const std::string& target, const std::string& link
         return false;
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    // A Unix program started this way cannot be waited for; the link shows up soon.
     for (int attempt = 0; attempt < 200; ++attempt) {
-        if (exists(link))
+        if (done())
             return true;
         ::Sleep(25);
     }
     return false;
 }
+
+// Wine only: `link` becomes a Unix symbolic link to `target` (both Windows
+// paths), made by the system's own ln. A link to itself (`target` equal to
+// `link`) cannot be opened or even looked at (error 1921): as close as Wine
+// comes to an unreadable entry, and only remove_unix_entry removes it.
+inline bool make_unix_symlink(const std::string& target, const std::string& link) {
+    std::string unix_target, unix_link;
+    if (!unix_path(target, unix_target) || !unix_path(link, unix_link))
+        return false;
+    return run_unix_command(
+        L"/bin/ln -s \"" + replay::unicode::to_wide(unix_target, 0) + L"\" \"" +
+            replay::unicode::to_wide(unix_link, 0) + L"\"",
+        [&] { return exists(link) || ::GetLastError() == ERROR_CANT_RESOLVE_FILENAME; });
+}
+
+// Wine only: removes `path` (a Windows path) from the Unix side, links included.
+inline bool remove_unix_entry(const std::string& path) {
+    std::string unix_name;
+    if (!unix_path(path, unix_name))
+        return false;
+    return run_unix_command(
+        L"/bin/rm -rf \"" + replay::unicode::to_wide(unix_name, 0) + L"\"",
+        [&] { return !exists(path) && ::GetLastError() == ERROR_FILE_NOT_FOUND; });
+}
+
+// Wine only: a link to itself at `path` while the object lives.
+class unreadable_entry {
+public:
+    explicit unreadable_entry(std::string path)
+        : path_(std::move(path)), made_(make_unix_symlink(path_, path_)) {}
+    ~unreadable_entry() {
+        if (made_)
+            remove_unix_entry(path_);
+    }
+    unreadable_entry(const unreadable_entry&) = delete;
+    unreadable_entry& operator=(const unreadable_entry&) = delete;
+    bool made() const { return made_; }
+
+private:
+    std::string path_;
+    bool made_;
+};
 
 inline bool contains(const std::vector<std::string>& lines, const std::string& line) {
     for (const auto& candidate : lines)

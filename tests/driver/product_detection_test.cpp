@@ -75,7 +75,9 @@ TEST(InstallDir, RelativeFolderIsReplacedByTheDefaultOne) {
 
 TEST(InstallDir, DriveRootsAndNetworkFoldersAreFullPaths) {
     EXPECT_EQ("C:\\Tarvello\\", complete_install_dir("C:\\", program_files));
-    EXPECT_EQ("d:/Apps/Tarvello\\", complete_install_dir("d:/Apps/Tarvello", program_files));
+    EXPECT_EQ("d:\\Apps\\Tarvello\\", complete_install_dir("d:/Apps/Tarvello", program_files));
+    EXPECT_EQ("\\\\server\\Apps\\Tarvello\\",
+              complete_install_dir("//server/Apps/", program_files));
     EXPECT_EQ("\\\\server\\share\\Tarvello\\",
               complete_install_dir("\\\\server\\share", program_files));
     EXPECT_FALSE(driver::is_full_path("1:\\Apps"));

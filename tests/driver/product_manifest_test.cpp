@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cleaning/environment/special_folders.h"
+#include "driver/product_detection.h"
 #include "support/registry/key.h"
 #include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"
@@ -103,6 +106,24 @@ TEST_F(InstallFolderCleaning, FileNotOnTheListKeepsTheFolderAndItsParents) {
                                           "' (not found, nonempty, or locked)."));
     EXPECT_TRUE(
         contains(log.texts(), "Do NOT removing folder '" + brand + "\\', as it is not empty !"));
+}
+
+// An install location written with "/" names the same folder, since Windows
+// takes either separator: the product's files go from it, and a folder of the
+// user's inside it that bears the product's name is not taken for the product's.
+TEST_F(InstallFolderCleaning, InstallLocationWrittenWithSlashesIsTheSameFolder) {
+    std::string written = context.install_dir;
+    std::replace(written.begin(), written.end(), '\\', '/');
+    context.install_dir = driver::complete_install_dir(written, program_files);
+    const std::string decoy = brand + "\\Tarvello\\Tarvello\\Documents";
+    testing_support::make_folders(decoy);
+    write_file(decoy + "\\letter.txt");
+
+    driver::clean_install_folder(context);
+
+    for (const char* file : product_files)
+        EXPECT_FALSE(exists(brand + "\\Tarvello\\" + file)) << file;
+    EXPECT_TRUE(exists(decoy + "\\letter.txt"));
 }
 
 }  // namespace

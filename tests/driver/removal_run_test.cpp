@@ -130,6 +130,13 @@ public:
     }
 };
 
+std::vector<std::string> texts_of(const std::vector<testing_support::shown_box>& boxes) {
+    std::vector<std::string> texts;
+    for (const auto& box : boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
 // Each run works in a current folder and a temporary folder of its own.
 class RemovalRun : public ::testing::Test {
 protected:
@@ -257,6 +264,44 @@ TEST_F(RemovalRun, StandardUserIsRefusedBeforeAnyStage) {
     EXPECT_TRUE(clock_.sleeps().empty());
 }
 
+// A standard user may not open the lock of an administrator's log, which only
+// administrators may: the refusal is still shown and logged, and no box blames
+// the log. The log goes to a folder of this test, so that its lock is this
+// test's alone.
+TEST_F(RemovalRun, StandardUserDeniedTheLogLockIsStillRefusedAndLogged) {
+    boost::filesystem::create_directory(root_ / "logs");
+    std::string lock = "Global\\log-" + (root_ / "logs" / "TVRemover").string();
+    std::replace(lock.begin() + 7, lock.end(), '\\', '_');
+    SECURITY_DESCRIPTOR nobody;
+    ACL empty;
+    ::InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION);
+    ::InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
+    ::SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE);
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &nobody, FALSE};
+    HANDLE taken = ::CreateMutexA(&attributes, FALSE, lock.c_str());
+    ASSERT_NE(nullptr, taken);
+
+    driver::run_options options;
+    options.log_folder = (root_ / "logs").wstring();
+    driver::run_seams seams;
+    seams.message_boxes = &boxes_;
+    seams.clock = &clock_;
+    standard_user_token token;
+    seams.token = &token;
+    const int code = driver::run(options, seams, shielded_stages);
+    ::CloseHandle(taken);
+
+    EXPECT_EQ(driver::exit_refused, code);
+    EXPECT_EQ(std::vector<std::string>{refusal}, texts_of(boxes_.shown()));
+    auto texts = read_log_file((root_ / "logs" / "TVRemover.log.txt").string()).texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(0u, texts[0].find("The lock of this log file cannot be opened (OpenMutex returned "
+                                "0x00000005)"))
+        << texts[0];
+    EXPECT_THAT(from(texts, refusal),
+                ElementsAre(refusal, "", std::string(banner) + " completed abnormally.", ""));
+}
+
 TEST_F(RemovalRun, FailingAdministratorCheckIsARefusalToo) {
     failing_token token;
     EXPECT_EQ(driver::exit_refused, run(shielded_stages, &token));
@@ -362,6 +407,27 @@ TEST(PellaneToolsStage, VersionsBefore14016TakeTheShieldedOlderBranch) {
         }
         EXPECT_EQ(1u, log.texts().size());
     }
+}
+
+// Boxes that cannot be shown at all: the offer of the log, and the box that
+// would report its failure, both raise.
+class raising_boxes : public cleaning::message_box_answerer {
+public:
+    int answer(const std::string&, const std::string&, unsigned) override {
+        throw replay::exception("no box");
+    }
+};
+
+TEST_F(RemovalRun, SubmissionThatRaisesLeavesACompletedRunCompleted) {
+    raising_boxes boxes;
+    driver::run_seams seams;
+    seams.message_boxes = &boxes;
+    seams.clock = &clock_;
+    EXPECT_EQ(driver::exit_completed, driver::run(seams, shielded_stages));
+    auto texts = read_log_file(current_log()).texts();
+    ASSERT_GE(texts.size(), 4u);
+    EXPECT_THAT(std::vector<std::string>(texts.end() - 4, texts.end()),
+                ElementsAre(std::string(banner) + " completed OK.", "", "", ""));
 }
 
 TEST_F(RemovalRun, TemporaryLogThatCannotBeCreatedEndsTheRunBeforeAnyStage) {

@@ -3,7 +3,7 @@
 current folder, so that both write the same log file beside the tool and the
 same one in the temporary folder.
 
-    concurrent_runs_e2e.py --exe TVRemover.exe [--program FILE...]
+    concurrent_runs_e2e.py --exe TVRemover.exe --answer-box answer_box.exe [--program FILE...]
 
 With the programs (the stand-ins of machine.installation.PROGRAMS and
 config_churn.exe), the machine first gets a full installation shared with
@@ -15,8 +15,11 @@ Both must complete (exit code 0, "completed OK."), and each log file must hold
 only whole lines: a UTF-8 byte-order mark, valid UTF-8, CR LF line ends, every
 entry opened by a time stamp, and the file's entries exactly the two consoles'
 entries interleaved, each console's in its own order (so no entry is lost,
-doubled, cut or mixed with another). Run it through scripts/with-prefix.sh;
-TVR_KEEP_LOGS=FOLDER keeps the logs and consoles of a failed run there.
+doubled, cut or mixed with another). Every box is answered, as a user would:
+each instance, the first to end too while the other still writes the shared
+log, must offer to send it (answered No). Run it through scripts/with-prefix.sh
+(with the display); TVR_KEEP_LOGS=FOLDER keeps the logs and consoles of a
+failed run there.
 """
 import argparse
 import os
@@ -25,6 +28,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
@@ -102,25 +106,54 @@ def check_log_file(path, consoles):
     return switches
 
 
+QUESTION = "Orvanta support"
+NOT_SUBMITTED = "Log file not submitted"
+
+
+class box_answerer:
+    """Answers the instances' boxes one at a time while `running()` holds:
+    No to the offer, OK to the box that says the log was not submitted (so that
+    an instance that shows it does not wait for ever). Keeps (caption, text)
+    of each box answered."""
+
+    def __init__(self, answer_box_exe, running):
+        self.answered = []
+        self._exe = answer_box_exe
+        self._running = running
+        self._thread = threading.Thread(target=self._answer, daemon=True)
+        self._thread.start()
+
+    def _answer(self):
+        while self._running():
+            for caption, button in ((QUESTION, 7), (NOT_SUBMITTED, 1)):
+                done = winelib.wine(self._exe, caption, str(button), "5000", timeout=60)
+                if done.returncode == 0:
+                    text = done.stdout.decode("cp1252", errors="replace").strip()
+                    self.answered.append((caption, text))
+
+    def join(self):
+        self._thread.join(120)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
+    parser.add_argument("--answer-box", required=True)
     parser.add_argument("--program", action="append", default=[])
     args = parser.parse_args()
     args.exe = os.path.abspath(args.exe)
     if not os.path.isfile(args.exe):
         print("no TVRemover.exe at " + args.exe, file=sys.stderr)
         return 1
-    # The offer to send the log cannot be shown: it fails at once, as it would
-    # for a user who answers No.
-    winelib.restart_without_display()
     machine = None
     if args.program:
         machine = installation.installation(args.program, other_products=True).seed(start=True)
     temporary = run.temp_log()
     with tempfile.TemporaryDirectory(prefix="tvremover-twice-") as folder:
         started = time.time()
-        tools = [run.start(args.exe, folder) for _ in range(2)]
+        tools = [run.start(args.exe, folder, answer_no_box=False) for _ in range(2)]
+        answerer = box_answerer(args.answer_box,
+                                lambda: any(tool.running() for tool in tools))
         outputs = []
         for number, tool in enumerate(tools, 1):
             try:
@@ -132,6 +165,10 @@ def main():
             check(code == 0, "instance %d: exit code %s" % (number, code))
             outputs.append(stdout)
         elapsed = time.time() - started
+        answerer.join()
+        check(answerer.answered == [(QUESTION, "Would you like to send a log file to Orvanta "
+                                               "support?")] * 2,
+              "boxes answered: %r (each instance must offer its log, once)" % answerer.answered)
         consoles = [console_entries(out, "console %d" % n) for n, out in enumerate(outputs, 1)]
         for number, console in enumerate(consoles, 1):
             check(any(e.endswith("    " + run.COMPLETED) for e in console),

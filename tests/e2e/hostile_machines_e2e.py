@@ -10,7 +10,9 @@ and no change of the machine outside the product's and the suite's footprint.
 
 SCENARIO is one of:
   registry   10,000 Uninstall entries; values of the wrong type or size wherever
-             the tool reads one; key and value names over 260 characters;
+             the tool reads one; key and value names over 260 characters (the
+             suite's counters are still fixed, and its tools stay for the other
+             products listed beside such a name);
              non-ASCII names inside and outside the ANSI code page; a
              foreign-sealed (64-bit prefix) or huge (32-bit prefix) "product.cfg"
   files      a Unix symbolic link to an outside folder inside every tree the tool
@@ -21,8 +23,8 @@ SCENARIO is one of:
              file held open by another program sharing nothing, and the log
              beside the tool locked mid-run
   stuck      a suite program that hangs on "/stop", a service that never stops,
-             a tray that refuses "/quit", an empty "product.cfg"; the run still
-             finishes within the bounded waits
+             a tray that refuses "/quit"; the run still finishes within the
+             bounded waits
   locations  InstallLocation pointing at the drive root, the Windows folder,
              Program Files itself, a relative path, an over-long path, and a
              path cut by a zero character; one run each on the same machine
@@ -49,6 +51,7 @@ SHARED_DLLS = installation.SHARED_DLLS
 USER_DATA = installation.USER_DATA
 SERVICES = r"HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services"
 FOLDERS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Installer\Folders"
+DEPENDENT_PRODUCTS = r"HKEY_LOCAL_MACHINE\Software\Pellane Suite\Tools\Dependent Products"
 HOSTILE = r"C:\Hostile"
 LONG = "L" * 300
 WESTERN = "Tarvello \u00dcn\u00efc\u00f8d\u00e9"  # inside code page 1252
@@ -189,7 +192,7 @@ def seed_wrong_types(m):
                        brand + r"\ovhtml-long.dll": typed(0xb, b"\x03" + b"\0" * 7),
                        brand + r"\ovhtml-binary.dll": typed(3, b"\x03\0\0\0"),
                        brand + "\\" + LONG + r"\CorvaneLauncher.exe": dword(3)}),
-        (r"HKEY_LOCAL_MACHINE\Software\Pellane Suite\Tools\Dependent Products",
+        (DEPENDENT_PRODUCTS,
          {"Odd " + WESTERN: dword(1), "Odd " + FOREIGN: typed(3, b""), LONG: sz("1")}),
         (r"HKEY_CURRENT_USER\Software\Corvane\TVPRO" + "\\" + FOREIGN, {LONG: typed(3, b"\0" * 4096)}),
     ], w.tool_view()), "seeding values of the wrong type")
@@ -206,6 +209,36 @@ def seed_wrong_types(m):
         (FOLDERS, {"C:\\": sz(""), "C:\\windows\\": sz(""), p.program_files + "\\": sz(""),
                    "C:\\" + LONG + "\\": dword(0)}),
     ], w.native_view()), "seeding Installer and service records of the wrong type")
+
+
+def tool_view_values(state, key):
+    """{lower-cased value name: data text} of a machine key in the tool's view, as
+    a snapshot holds it, or None when the key is missing."""
+    wanted = key.lower()
+    if state["wow64"]:
+        wanted = wanted.replace("hkey_local_machine\\software\\",
+                                "hkey_local_machine\\software\\wow6432node\\", 1)
+    values = next((v for k, v in state["registry"].items() if k.lower() == wanted), None)
+    return None if values is None else {name.lower(): data for name, data in values.items()}
+
+
+def expect_tools_kept(result, m, after):
+    """Two other products stay listed beside a name too long to read: the tools
+    stay for them, and the counters are fixed from the names that can be read."""
+    check(result.has("Tarvello Service is used in 2 product(s)"),
+          "the tools' users were not counted from the readable names")
+    listed = tool_view_values(after, DEPENDENT_PRODUCTS)
+    check(listed is not None, "the tools' Dependent Products key is gone")
+    listed = listed or {}
+    check("tarvello" not in listed, "the product is still listed as using the tools")
+    check(len([n for n in listed if n.startswith("odd ")]) == 2 and LONG.lower() in listed,
+          "the other products' entries changed: %r" % sorted(n[:20] for n in listed))
+    check(w.unix(m.places.tools + r"\Pellane2.exe").is_file(), "the tools' program is gone")
+    counters = tool_view_values(after, SHARED_DLLS) or {}
+    tools = counters.get(m.places.counters["tools"].lower())
+    check(tools == "dword:00000002", "the tools' counter is %r, not 2" % tools)
+    tray = counters.get(m.places.counters["tray"].lower())
+    check(tray is None, "the removed tray's counter stayed: %r" % tray)
 
 
 def scenario_registry(args):
@@ -242,6 +275,7 @@ def scenario_registry(args):
                     and ("-as-text" in c.name or "-short" in c.name or "-long" in c.name
                          or "-binary" in c.name)]
     check(not odd_counters, "counters of the wrong type were changed: %r" % odd_counters)
+    expect_tools_kept(result, m, after)
 
 
 # --- files -------------------------------------------------------------------
@@ -377,8 +411,10 @@ def scenario_files(args):
 def scenario_stuck(args):
     w.restart_without_display()
     m = installation.installation(args.program)
+    # The products list as seeded, the product and the suite alone: the suite goes,
+    # so its service program is asked to "/stop". (A list that is there but cannot
+    # be read keeps the suite, and nothing would be asked.)
     m.seed(start=False)
-    w.unix(m.places.product_cfg).write_bytes(b"")
     w.import_keys([(installation.TESTS_KEY + r"\Suite Service", {"stop hangs": 1}),
                    (installation.TESTS_KEY + r"\Tools", {"StopStuck": 1}),
                    (installation.TESTS_KEY + r"\Tray", {"RefuseQuit": 1})], w.tool_view())

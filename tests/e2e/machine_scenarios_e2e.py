@@ -70,10 +70,15 @@ def check_run(result, edition, which):
           "%s run: edition %r, expected %r" % (which, result.lines[3:4], edition))
 
 
-def expect_suite_removed(left, lines):
+SUITE_31X_PIECES = ("corvanesuiteservice", "hosttag", "corvane/suite")
+
+
+def expect_suite_removed(left, lines, kept=()):
     text = low_text(left)
     for piece in ("corvane\\tray", "pellane suite", "corvanesuiteservice", "hosttag",
                   "services\\pellane 2", "pellanetray", "corvane/suite"):
+        if piece in kept:
+            continue
         stayed = [c for c in left if piece in repr(c).lower()]
         check(not stayed, "a suite piece stayed: %s: %r" % (piece, stayed[:3]))
     check("Tarvello Service is used in 0 product(s)" in lines or
@@ -130,8 +135,25 @@ def expect_state(name, version, machine, first, left, tray_running):
         check("Unregister Pellane Tools.exe" in lines, "older branch line")
         check(not any(l.startswith("Tarvello Service is used in") for l in lines), "newer branch ran")
         expect_suite_removed(left, lines)
+    elif machine.damaged_config:
+        # A products list that is there but cannot be read may name other products:
+        # the 3.1.x suite stays whole, its counter and its list untouched; the tray
+        # and the tools, which keep lists of their own, go.
+        expect_suite_removed(left, lines, kept=SUITE_31X_PIECES)
+        check(not tray_running, "the tray still runs")
+        check("Pellane 3.1.x stays: its products list is there but cannot be read, and other "
+              "products may still use it" in lines, "no line says why the 3.1.x suite stays")
+        for name in ("CorvaneSuiteService.exe", "CorvaneLauncher.exe", r"Languages\en.xml"):
+            check(wine.unix(places.brand + "\\" + name).is_file(), "the 3.1.x suite lost " + name)
+        check(wine.unix(places.program_data + r"\Corvane\Launch Bar\bar.xml").is_file(),
+              "the 3.1.x suite lost its Launch Bar")
+        listed = wine.unix(places.product_cfg)
+        check(listed.is_file() and listed.read_bytes() == machine.damaged_bytes,
+              "the unreadable products list was changed or removed")
+        check(any("hosttag" in repr(c).lower() for c in left), "the HostTag key was removed")
+        check(machine.counter("launcher") == "0x3",
+              "launcher counter: %s" % machine.counter("launcher"))
     else:
-        # An unreadable products list counts as no product: the suite goes too.
         expect_suite_removed(left, lines)
         check(not tray_running, "the tray still runs")
 

@@ -18,6 +18,7 @@
 #include "submit/sender_address.h"
 #include "submit/subject.h"
 #include "submit/submission_flow.h"
+#include "support/log/file.h"
 
 namespace {
 
@@ -52,6 +53,20 @@ TEST(LogText, Utf8WithMarkIsDecodedAsUtf8) {
                            L"caf\x00E9 \x20AC\r\n"),
               submit::log_text("\xEF\xBB\xBF"
                                "caf\xC3\xA9 \xE2\x82\xAC\r\n"));
+}
+
+// A log read while another instance appends to it ends in part of a line.
+TEST(LogText, LineStillBeingWrittenIsLeftOut) {
+    EXPECT_EQ(std::wstring(L"\xFEFF"
+                           L"one\r\n"),
+              submit::log_text("\xEF\xBB\xBF"
+                               "one\r\ntw"));
+    // The bytes 0A 00 across two characters (U+0A41, U+0100) end no line.
+    EXPECT_EQ(std::wstring(L"\xFEFF"
+                           L"A\n"),
+              submit::log_text(std::string("\xFF\xFE"
+                                           "A\0\n\0\x41\x0A\x00\x01",
+                                           10)));
 }
 
 TEST(LogText, OtherBytesAreAnsiText) {
@@ -151,6 +166,19 @@ TEST_F(SubmissionFlow, LogOfTwoBytesIsNeverOffered) {
     scripted_message_boxes boxes;
     EXPECT_EQ(1, submit::submit_log(context, "FlowTiny"));
     EXPECT_TRUE(boxes.shown().empty());
+}
+
+// Another instance started at the same time still has the same log open and
+// writes to it while this one offers it.
+TEST_F(SubmissionFlow, LogAnotherInstanceStillWritesIsOffered) {
+    {
+        replay::log::file other_instance("FlowShared", 0xFFFFFFFFu, 0);
+        other_instance.write(1, "", "a line of the other run");
+        scripted_message_boxes boxes({IDNO});
+        submit::offer_log_submission(context, "FlowShared");
+        EXPECT_EQ(std::vector<std::string>{question}, texts(boxes.shown()));
+    }
+    std::remove("FlowShared.log.txt");
 }
 
 TEST_F(SubmissionFlow, AnswerNoEndsQuietly) {

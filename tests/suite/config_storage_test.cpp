@@ -184,6 +184,43 @@ TEST_F(ConfigStorageTest, ADamagedNewFileIsDeletedAndTheMainFileRead) {
     }
 }
 
+// A ".new" that does not read is kept, and the load fails, unless it is damaged
+// and the main file reads: alone it may be the only copy of the list, and a
+// passing failure says nothing about its bytes.
+TEST_F(ConfigStorageTest, ANewFileThatDoesNotReadIsKeptUnlessTheMainFileStandsIn) {
+    const std::string sealed_new = sealed::seal(new_list);
+    struct state {
+        const char* what;
+        std::string main;  // empty: no main file
+        std::string pending;
+        DWORD passing_failure;  // of the first unsealing; 0: none
+        ids after_the_failure;  // what a load reads once nothing fails
+    };
+    const state states[] = {
+        {"alone, the service down", "", sealed_new, RPC_S_SERVER_UNAVAILABLE, new_ids},
+        {"alone, damaged", "", "garbage", 0, ids{}},
+        {"beside the main file, out of memory", sealed::seal(old_list), sealed_new,
+         ERROR_NOT_ENOUGH_MEMORY, new_ids},
+        {"damaged, beside a damaged main file", "damaged", "garbage", 0, ids{}},
+    };
+    for (const state& s : states) {
+        SCOPED_TRACE(s.what);
+        DeleteFileW(path_.c_str());
+        if (!s.main.empty())
+            sealed::write_file(path_, s.main);
+        sealed::write_file(pending_, s.pending);
+        {
+            sealed::failing_unseals fault(s.passing_failure, s.passing_failure ? 1 : 0);
+            EXPECT_THROW(ids_loaded(), replay::exception);
+        }
+        EXPECT_TRUE(s.pending == sealed::read_file(pending_)) << "the \".new\" file was lost";
+        EXPECT_TRUE(s.main == sealed::read_file(path_)) << "the main file was changed";
+        if (!s.after_the_failure.empty()) {
+            EXPECT_EQ(s.after_the_failure, ids_loaded());
+        }
+    }
+}
+
 TEST_F(ConfigStorageTest, ANewFileAloneIsRecovered) {
     sealed::write_file(pending_, sealed::seal(new_list));
     EXPECT_EQ(new_ids, ids_loaded());

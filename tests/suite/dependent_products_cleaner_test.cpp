@@ -45,6 +45,12 @@ std::string narrow_tools_program() {
 std::wstring counter_name() {
     return tools_folder() + L"Pellane ToolsPS.dll";
 }
+std::wstring long_name() {
+    return std::wstring(300, L'L');
+}
+std::wstring long_counter_name() {
+    return tools_folder() + long_name() + L".dll";
+}
 
 void touch(const std::wstring& file) {
     fs::create_directories(fs::path(file).parent_path());
@@ -130,6 +136,7 @@ protected:
         testing_support::delete_tree(HKEY_LOCAL_MACHINE, L"Software\\Pellane Suite", view::bits32);
         view_key counters(HKEY_LOCAL_MACHINE, shared_dlls, view::bits32);
         ::RegDeleteValueW(counters.handle(), counter_name().c_str());
+        ::RegDeleteValueW(counters.handle(), long_counter_name().c_str());
     }
 
     static void list(std::initializer_list<const wchar_t*> products) {
@@ -190,6 +197,25 @@ TEST_F(DependentProductsCleanerTest, ToolsUsedByAnotherProductStay) {
     EXPECT_TRUE(fs::exists(tools_folder() + L"Pellane ToolsPS.dll"));
     EXPECT_EQ(counter(), 1);
     EXPECT_EQ(suite::count_dependent_products(), 1);
+}
+
+// Names past the 260 characters a listing reads, in the list and among the
+// tools' counters: the other product still keeps the tools.
+TEST_F(DependentProductsCleanerTest, ANameTooLongToReadLeavesTheToolsToTheOtherProduct) {
+    list({L"Tarvello", L"Other Product", long_name().c_str()});
+    view_key(HKEY_LOCAL_MACHINE, shared_dlls, view::bits32).set_number(long_counter_name(), 3);
+    testing_support::log_capture log;
+
+    run_cleaner();
+
+    EXPECT_TRUE(
+        in_order(log, {"! 1 value name(s) in the Dependent Products list could not be "
+                       "read and are not counted",
+                       "Tarvello Service is used in 1 product(s)",
+                       "! 1 value name(s) in SharedDLLs could not be read and are skipped"}));
+    EXPECT_TRUE(view_key(HKEY_LOCAL_MACHINE, list_key, view::bits32).has_value(L"Other Product"));
+    EXPECT_TRUE(fs::exists(tools_folder() + L"Pellane ToolsPS.dll"));
+    EXPECT_EQ(counter(), 1);
 }
 
 TEST_F(DependentProductsCleanerTest, AMissingListCountsAsNoDependentProduct) {

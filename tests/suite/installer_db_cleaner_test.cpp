@@ -27,6 +27,7 @@ protected:
     }
     void TearDown() override {
         suite::installer_db_cleaner::delete_enabled = false;
+        suite::installer_db_cleaner::before_component_open = nullptr;
         delete_tree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TvrTest", view::bits32);
         delete_tree(HKEY_CURRENT_USER, L"Software\\TvrTest", view::bits32);
         delete_tree(HKEY_USERS, other_user, view::bits32);
@@ -176,6 +177,26 @@ TEST_F(InstallerDbCleanerTest, AComponentValueOfAnotherTypeEndsThatStoresStep) {
     EXPECT_TRUE(has_line(log, "Key Files Removed"));
     EXPECT_TRUE(odd.has_value(packed(removed_product)));
     EXPECT_FALSE(machine_key(L"Products\\" + packed(removed_product)));
+}
+
+TEST_F(InstallerDbCleanerTest, ARecordDeletedSinceTheListingStaysGone) {
+    // Removed as a second instance would, after this pass listed the store's
+    // components; its key file is that instance's to count down.
+    const std::wstring gone = packed(own_component);
+    suite::installer_db_cleaner::before_component_open = [&](const std::wstring& component) {
+        if (component == gone)
+            delete_tree(HKEY_LOCAL_MACHINE, machine_store + L"\\Installer\\" + components() + gone,
+                        view::bits32);
+    };
+    suite::installer_db_cleaner::delete_enabled = true;
+    log_capture log;
+    run_pass();
+
+    EXPECT_FALSE(machine_key(components() + gone));
+    EXPECT_EQ(1, counter(own_file, view::bits32));
+    // The records listed after it are still handled.
+    EXPECT_FALSE(machine_key(components() + packed(unused_component)));
+    EXPECT_EQ(2, counter(shared_file, view::bits32));
 }
 
 }  // namespace

@@ -338,6 +338,45 @@ TEST_F(Pellane31xRemoverTest, AnUnreadableListCountsAsEmpty) {
     EXPECT_EQ(remover.get_product_name(L"TVPRO"), L"");
 }
 
+// A list that is there but does not read may name other products: the suite, its
+// counters and the list itself stay, and the log says why. The first machine is
+// one where another suite program's save was cut short after deleting the main
+// file, and the data-protection service fails all through the run.
+TEST_F(Pellane31xRemoverTest, AListThatIsThereButDoesNotReadKeepsTheSuite) {
+    const std::string listed = sample::products_document({"PELLANE", "TVPRO", "NBPRO"});
+    for (const bool service_down : {true, false}) {
+        SCOPED_TRACE(service_down ? "only a \".new\", not unsealed" : "a list not sealed");
+        clean_up();
+        fs::create_directories(common_appdata() + L"Corvane\\Suite");
+        if (service_down)
+            sealed::write_file(products_file() + L".new", sealed::seal(listed));
+        else
+            sealed::write_file(products_file(), "not sealed");
+        seed_suite_files();
+        seed_counters(3);
+        testing_support::log_capture log;
+        {
+            sealed::failing_unseals fault(RPC_S_SERVER_UNAVAILABLE, service_down ? 1000 : 0);
+            remove_product();
+        }
+
+        EXPECT_TRUE(fs::exists(program_files() + L"Corvane\\HostTag.exe"));
+        EXPECT_TRUE(fs::exists(common_appdata() + L"Corvane\\Launch Bar\\bar.xml"));
+        EXPECT_TRUE(testing_support::key_exists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvane\\HostTag",
+                                                view::bits32));
+        EXPECT_EQ(counters(), std::vector<long long>(6, 3));
+        EXPECT_TRUE(contains_line(log,
+                                  "Pellane 3.1.x stays: its products list is there but cannot be "
+                                  "read, and other products may still use it"));
+        const lines why = lines_starting(log, "   the products list cannot be read: ");
+        ASSERT_FALSE(why.empty());
+        EXPECT_NE(std::string::npos, why[0].find("failed to decrypt data")) << why[0];
+        if (service_down) {
+            EXPECT_EQ(listed, sealed::unsealed(sealed::read_file(products_file() + L".new")));
+        }
+    }
+}
+
 TEST_F(Pellane31xRemoverTest, EmailComesFromTheProductsSettings) {
     register_products({"PELLANE", "TVPRO"});
     write_settings(settings_of(L"TVPRO"), "jane", "example.org");

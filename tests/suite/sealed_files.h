@@ -11,6 +11,8 @@
 #include <iterator>
 #include <string>
 
+#include "suite/config/crypt_stream.h"
+
 namespace sealed {
 
 inline const std::string suite_entropy = "Qc7pLx2";
@@ -75,5 +77,35 @@ inline std::string read_file(const std::wstring& path) {
 inline bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+// While it lives, the store's next `count` unsealings fail with the system error
+// `code` (a data-protection service that is down, memory that ran out); later ones
+// unseal as usual.
+class failing_unseals {
+public:
+    failing_unseals(DWORD code, int count) {
+        code_ = code;
+        left_ = count;
+        config::use_protection_calls(&calls_);
+    }
+    ~failing_unseals() { config::use_protection_calls(nullptr); }
+    failing_unseals(const failing_unseals&) = delete;
+    failing_unseals& operator=(const failing_unseals&) = delete;
+
+private:
+    static BOOL WINAPI unprotect(DATA_BLOB* in, LPWSTR* description, DATA_BLOB* entropy,
+                                 PVOID reserved, CRYPTPROTECT_PROMPTSTRUCT* prompt, DWORD flags,
+                                 DATA_BLOB* out) {
+        if (left_ > 0) {
+            --left_;
+            ::SetLastError(code_);
+            return FALSE;
+        }
+        return ::CryptUnprotectData(in, description, entropy, reserved, prompt, flags, out);
+    }
+    static inline DWORD code_ = 0;
+    static inline int left_ = 0;
+    static inline const config::protection_calls calls_ = {&::CryptProtectData, &unprotect};
+};
 
 }  // namespace sealed

@@ -11,9 +11,10 @@
 
 #include "cleaning/environment/special_folders.h"
 #include "suite/tray_products.h"
+#include "tests/common/file_tree.h"
 #include "tests/common/log_capture.h"
 #include "tests/common/registry_views.h"
-#include "tests/common/test_programs.h"
+#include "tests/common/shell_folders.h"
 #include "tests/common/text.h"
 #include "tests/common/virtual_clock.h"
 
@@ -158,6 +159,113 @@ TEST_F(TrayRemoverTest, AMissingRegistryKeyStillLetsComponentsAndCountersRun) {
     EXPECT_EQ(count_lines(log, "Cleaning registry: HKLM\\Software\\Corvane\\Tray"), 0u);
 }
 
+// The tray's helper library is an entry that cannot even be looked at: the tray
+// is not asked to quit, its folder stays, and the rest of its removal still runs.
+TEST_F(TrayRemoverTest, UnreadableEntryInTheTrayFolderDoesNotStopTheRemoval) {
+    if (!testing_support::running_under_wine())
+        GTEST_SKIP() << "Unix symbolic links exist only under Wine";
+    configure({L"pltray.xml", L"TVPRO.xml"});
+    testing_support::unreadable_entry library(testing_support::narrow(tray_folder()) +
+                                              "ovhtml.dll");
+    ASSERT_TRUE(library.made());
+    testing_support::log_capture log;
+
+    EXPECT_NO_THROW(run_remover());
+
+    EXPECT_EQ(count_lines(log, "Quiting Tray: " + cleaning::get_program_files_folder() +
+                                   "Corvane\\Tray\\CorvaneTray.exe"),
+              0u);
+    EXPECT_FALSE(fs::exists(tray_folder() + L"Notifier.exe"));
+    EXPECT_TRUE(fs::exists(tray_folder()));
+    EXPECT_FALSE(
+        testing_support::key_exists(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Tray", view::bits32));
+    EXPECT_FALSE(view_key(HKEY_LOCAL_MACHINE, run_key, view::bits32).has_value(L"PellaneTray"));
+    EXPECT_EQ(counter(), -1);
+}
+
+TEST_F(TrayRemoverTest, UnknownUserDataFolderLeavesOnlyItsOwnStepsUndone) {
+    configure({L"pltray.xml", L"TVPRO.xml"});
+    testing_support::log_capture log;
+    {
+        testing_support::unknown_shell_folder unknown(HKEY_CURRENT_USER, L"AppData");
+        EXPECT_THROW(cleaning::get_appdata_folder(), replay::exception);
+
+        EXPECT_NO_THROW(run_remover());
+    }
+
+    EXPECT_FALSE(fs::exists(tray_folder()));
+    EXPECT_FALSE(fs::exists(wide(cleaning::get_common_appdata_folder()) + L"Corvane\\Tray"));
+    EXPECT_FALSE(
+        testing_support::key_exists(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Tray", view::bits32));
+    EXPECT_EQ(counter(), -1);
+}
+
+// Without the folder of its configurations nobody can tell whether other
+// products still use the tray: it stays as it is.
+TEST_F(TrayRemoverTest, UnknownSharedDataFolderLeavesTheTrayInPlace) {
+    configure({L"pltray.xml", L"TVPRO.xml"});
+    {
+        testing_support::unknown_shell_folder unknown(HKEY_LOCAL_MACHINE, L"Common AppData");
+        EXPECT_NO_THROW(run_remover());
+    }
+    EXPECT_TRUE(fs::exists(tray_folder() + L"Notifier.exe"));
+    EXPECT_TRUE(
+        testing_support::key_exists(HKEY_LOCAL_MACHINE, L"Software\\Corvane\\Tray", view::bits32));
+    EXPECT_EQ(counter(), 5);
+}
+
+// The last product's file was the only one: the folder is there, empty, and
+// holds no product.
+TEST_F(TrayRemoverTest, EmptiedConfigurationsFolderLetsTheTrayGo) {
+    configure({L"TVPRO.xml"});
+    run_remover();
+    EXPECT_FALSE(fs::exists(tray_folder()));
+    EXPECT_EQ(counter(), -1);
+}
+
+// The listing breaks off at its first step, as one on Windows can (a share that
+// goes away); Wine's never do. Wine lists in name order, so only "pltray.xml"
+// was seen.
+BOOL WINAPI listing_lost(HANDLE, LPWIN32_FIND_DATAW) {
+    ::SetLastError(ERROR_NETNAME_DELETED);
+    return FALSE;
+}
+
+// A configurations folder that is there but cannot be listed to its end may hold
+// the files of other products: the tray stays whole and the log says why.
+TEST_F(TrayRemoverTest, ConfigurationsThatCannotBeListedKeepTheTray) {
+    const std::wstring folder = configurations().substr(0, configurations().size() - 1);
+    const auto expect_kept = [&](const char* how, const std::string& why) {
+        SCOPED_TRACE(how);
+        testing_support::log_capture log;
+        EXPECT_NO_THROW(run_remover());
+        EXPECT_TRUE(fs::exists(tray_folder() + L"Notifier.exe"));
+        EXPECT_EQ(counter(), 5);
+        const auto lines = log.texts();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find("Common Tray stays") == 0 && line.find(why) != std::string::npos;
+        }));
+    };
+
+    configure({L"pltray.xml", L"xxpro.xml", L"TVPRO.xml"});
+    suite::use_tray_listing_step(listing_lost);
+    expect_kept("listing broken off", "System Error Code = 64");
+    suite::use_tray_listing_step(nullptr);
+    EXPECT_TRUE(fs::exists(configurations() + L"xxpro.xml"));
+
+    SetUp();
+    touch(folder);
+    expect_kept("a file in the folder's place", "cannot be listed");
+
+    if (!testing_support::running_under_wine())
+        return;
+    SetUp();
+    fs::create_directories(fs::path(folder).parent_path());
+    testing_support::unreadable_entry link(testing_support::narrow(folder));
+    ASSERT_TRUE(link.made());
+    expect_kept("a link to itself", "cannot be listed");
+}
+
 // A clock that lets real time pass, a fifth of what was asked, so a program
 // that was asked to quit has the time to do so.
 class shortened_clock : public cleaning::clock {
@@ -176,7 +284,9 @@ protected:
         configure({L"pltray.xml", L"TVPRO.xml"});
         touch(tray_folder() + L"ovhtml.dll");
         program_ = cleaning::get_program_files_folder() + "Corvane\\Tray\\CorvaneTray.exe";
-        ::CopyFileA(testing_support::windows_path(SUITE_TRAY_EXE).c_str(), program_.c_str(), FALSE);
+        // The build tree as Wine's programs see it (Wine takes either slash).
+        const std::string built = std::string("Z:") + SUITE_TRAY_EXE;
+        ::CopyFileA(built.c_str(), program_.c_str(), FALSE);
         STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
         std::string command = "\"" + program_ + "\"";

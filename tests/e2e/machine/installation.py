@@ -184,6 +184,8 @@ class places:
 
 
 class installation:
+    damaged_bytes = b"\x01\x00\x00\x00 not a sealed list \xd0\x8c"
+
     def __init__(self, programs, version="1.4.22", other_products=False, product_files=True,
                  product_registry=True, install_location=True, damaged_config=False, suite=True,
                  second_profile=True, tools=None):
@@ -336,7 +338,7 @@ class installation:
         self.seal(p.product_cfg, products_document(self.products()))
         self.seal(p.suite_cfg, settings_document(*USER_ADDRESS))
         if self.damaged_config:
-            w.unix(p.product_cfg).write_bytes(b"\x01\x00\x00\x00 not a sealed list \xd0\x8c")
+            w.unix(p.product_cfg).write_bytes(self.damaged_bytes)
         # The tray with its configurations.
         self.place("CorvaneTray.exe", p.tray)
         self.touch(p.tray + r"\ovhtml.dll")

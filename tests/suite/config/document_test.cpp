@@ -140,6 +140,30 @@ TEST(ConfigDocument, ACountTheDocumentCannotHoldIsRefusedBeforeAnyItem) {
     EXPECT_THROW(read_text<products_impl>(short_of_items), std::exception);
 }
 
+// An item costs far more memory than the shortest text it can have, which is an
+// empty text in a start tag of any one-letter name and the end tag "</item>". A
+// count above what the rest of the document holds in such items is refused before
+// the library makes them; one it holds is read.
+TEST(ConfigDocument, ACountIsBoundByTheShortestTextOfAnItem) {
+    suite_impl empty_urls;
+    empty_urls.m_login_urls.assign(1000, L"");
+    std::string shortest = config::write_document(empty_urls, "suite");
+    for (std::string::size_type at;
+         (at = shortest.find("\n\t\t\t<item></item>")) != std::string::npos;)
+        shortest.replace(at, 17, "<i></item>");
+    EXPECT_EQ(1000u, read_text<suite_impl>(shortest).m_login_urls.size());
+
+    std::string products = sample::two_products_document();
+    products.replace(products.find("<count>2</count>"), 16,
+                     "<count>" + std::to_string(products.size() / 2) + "</count>");
+    try {
+        read_text<products_impl>(products);
+        ADD_FAILURE() << "a count of half the document's size was read";
+    } catch (const boost::archive::archive_exception& failure) {
+        EXPECT_EQ(boost::archive::archive_exception::array_size_too_short, failure.code);
+    }
+}
+
 TEST(ConfigDocument, TheHeaderIsCheckedBeforeTheBody) {
     std::string foreign = sample::two_products_document();
     foreign.replace(foreign.find("serialization::archive"), 22, "something::else");

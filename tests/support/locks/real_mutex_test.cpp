@@ -6,6 +6,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/errors/exception.h"
 #include "tests/common/child_process.h"
@@ -71,6 +72,45 @@ TEST(RealMutex, NameWithANameSpaceIsUsedUnchanged) {
     replay::real_mutex lock(name);
     EXPECT_TRUE(mutex_exists(name));
     EXPECT_FALSE(mutex_exists("Global\\" + name));
+}
+
+// Any user could otherwise open the lock, hold it, and stop an elevated run at
+// its next log line.
+TEST(RealMutex, OnlyAdministratorsAndTheSystemMayOpenIt) {
+    std::string name = on_this_system(unique("tvr-guarded"));
+    replay::real_mutex lock(name);
+    HANDLE opened = OpenMutexA(READ_CONTROL, FALSE, name.c_str());
+    ASSERT_NE(nullptr, opened);
+    std::vector<char> descriptor(4096);
+    DWORD needed = 0;
+    ASSERT_TRUE(GetKernelObjectSecurity(opened, DACL_SECURITY_INFORMATION, descriptor.data(),
+                                        static_cast<DWORD>(descriptor.size()), &needed));
+    CloseHandle(opened);
+    BOOL present = FALSE, defaulted = FALSE;
+    ACL* acl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.data(), &present, &acl, &defaulted));
+    ASSERT_TRUE(present);
+    ASSERT_NE(nullptr, acl) << "a null list lets everyone in";
+
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr, system = nullptr;
+    AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
+                             0, 0, 0, &administrators);
+    AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system);
+    std::vector<std::string> allowed;
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(acl, i, reinterpret_cast<void**>(&ace)));
+        PSID sid = &ace->SidStart;
+        const bool allows = ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE;
+        allowed.push_back(!allows                         ? "not an allowing entry"
+                          : EqualSid(sid, administrators) ? "Administrators"
+                          : EqualSid(sid, system)         ? "SYSTEM"
+                                                          : "another account");
+    }
+    FreeSid(administrators);
+    FreeSid(system);
+    EXPECT_EQ((std::vector<std::string>{"Administrators", "SYSTEM"}), allowed);
 }
 
 TEST(RealMutex, NameTakenByAnotherKindOfObjectRaises) {

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "support/log/log.h"
 #include "support/log/log_errors.h"
 #include "support/log/system_message.h"
+#include "tests/common/child_process.h"
 #include "tests/support/log/log_test_support.h"
 
 namespace {
@@ -113,6 +115,34 @@ TEST_F(FileSink, MutexIsNamedAfterTheBaseNameInTheGlobalNameSpace) {
         }
     }
     SetCurrentDirectoryA(previous);
+}
+
+// Another process takes the file's lock and keeps it: the first line waits the
+// limit, the others do not wait at all, and the file says once why.
+TEST_F(FileSink, LockHeldByAnotherProcessIsWaitedForOnceAndNamed) {
+    std::string lock = "log-" + base;
+    std::replace(lock.begin(), lock.end(), '\\', '_');
+    const std::string events = "tvr-held-log-" + std::to_string(GetCurrentProcessId());
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, (events + "-ready").c_str());
+    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, (events + "-go").c_str());
+    testing_support::child_process holder(
+        testing_support::windows_path(MUTEX_HOLDER_PATH),
+        "\"" + lock + "\" " + events + "-ready " + events + "-go");
+    ASSERT_TRUE(holder.started());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 60000));
+    {
+        replay::log::file sink(base, never_rotate, 0, 50);
+        sink.write(1, "P ", "one");
+        sink.write(1, "P ", "two");
+    }
+    SetEvent(go);
+    EXPECT_EQ(0u, holder.wait(60000));
+    CloseHandle(ready);
+    CloseHandle(go);
+    EXPECT_EQ(byte_order_mark +
+                  "P Another process held the lock of this log file for more than 50 ms: lines "
+                  "are written without waiting for it from here on.\r\nP one\r\nP two\r\n",
+              read_file(current));
 }
 
 TEST_F(FileSink, FullFileWithBothBackupsPresentDropsTheOldestBackup) {

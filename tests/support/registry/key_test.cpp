@@ -193,6 +193,24 @@ TEST(RegistryKey, EnumerationsAreSortedByCodeUnit) {
     EXPECT_TRUE(key::open_subkey(k, L"Beta", false).value_names().empty());
 }
 
+TEST(RegistryKey, ANameTooLongToReadIsLeftOutOnlyWhereTheCallerAllowsIt) {
+    scratch_key scratch(L"long names");
+    for (const std::wstring& name : {std::wstring(L"alpha"), std::wstring(300, L'L'),
+                                     std::wstring(L"beta"), std::wstring(259, L'M')}) {
+        scratch.set_text(name, REG_SZ, L"1");
+    }
+    key k = open_scratch(scratch);
+
+    const key::readable_names listing = k.readable_value_names();
+    EXPECT_EQ((std::set<std::wstring>{std::wstring(259, L'M'), L"alpha", L"beta"}), listing.names);
+    EXPECT_EQ(1, listing.unreadable);
+    // A caller that must see every value still learns that it cannot.
+    const std::string refusal =
+        raised_by<registry2::key_error>([&] { k.value_names(); }).message_text();
+    EXPECT_EQ(0u, refusal.rfind("RegEnumValue() failed: handle ", 0)) << refusal;
+    EXPECT_TRUE(refusal.size() > 6 && refusal.substr(refusal.size() - 6) == " (234)") << refusal;
+}
+
 TEST(RegistryKey, ReadingAMissingValueOrTheWrongTypeNamesTheValue) {
     scratch_key scratch(L"types");
     BYTE blob[4] = {1, 2, 3, 4};
