@@ -224,6 +224,11 @@ TEST_F(Pellane31xRemoverTest, AListingDecidesOnTheListWithoutTheProductAndChange
         listed,
         Not(Contains("registry key|HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\HostTag|remove")));
     EXPECT_EQ(saved_list(), sample::products_document({"PELLANE", "TVPRO", "NBPRO"}));
+
+    // A list that is there but cannot be read keeps the suite, and says why.
+    sealed::write_file(products_file(), "not sealed");
+    EXPECT_THAT(testing_support::listed_by(remove_product),
+                Contains("suite|" + list + "|keep: its products list is there but cannot be read"));
 }
 
 // A save cut short leaves "product.cfg.new", which a load takes over (or deletes
