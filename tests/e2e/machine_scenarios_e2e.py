@@ -188,6 +188,8 @@ def report_changes_nothing(exe, before, machine):
           "/report twice: the report files differ or are missing")
     items = parsed(runs[0], "/report")
     check(report.found(items), "/report: nothing a removal would act on")
+    print("/report: %d items; runs %.0f s and %.0f s" % (len(items), runs[0].seconds,
+                                                         runs[1].seconds))
     reported = snapshot.take()
     for c in snapshot.diff(before, reported):
         check(footprint.classify(c) in ("log", "wine"), "/report changed: %r" % c)
