@@ -73,8 +73,11 @@ std::vector<std::string> fold(const std::string& line) {
     std::string rest = line;
     // The first line keeps the name and the first word of the value: some
     // readers take a value that starts on a folded line as starting with a blank.
-    std::size_t first = std::min(line.find(':'), line.size());
-    while (first < line.size() && (line[first] == ':' || is_blank(line[first])))
+    // Only the colon that ends the name is passed over: a value may itself start
+    // with one, and its first word then ends there.
+    const std::size_t colon = line.find(':');
+    std::size_t first = colon == std::string::npos ? line.size() : colon + 1;
+    while (first < line.size() && is_blank(line[first]))
         ++first;
     while (rest.size() > recommended_line_length) {
         const std::size_t last_other = rest.find_last_not_of(" \t");

@@ -234,6 +234,15 @@ TEST(Message, LongHeaderLinesFoldBeforeBlanks) {
                                        "Content-Type: text/plain; charset=\"iso-8859-1\""));
 }
 
+// Only the colon that ends the name is skipped to find the value's first word: a
+// value that itself starts with a colon and a blank may be broken right after it.
+TEST(HeaderFields, AValueStartingWithAColonFoldsAfterItsFirstWord) {
+    namespace fields = replay::internet::message2::header_fields;
+    const std::string word(74, 'z');
+    EXPECT_THAT(fields::fold("Subject: : " + word),
+                ::testing::ElementsAre("Subject: :", " " + word));
+}
+
 TEST(HeaderFields, DateIsLocalTimeWithItsOffset) {
     using replay::internet::message2::header_fields::civil_time;
     namespace fields = replay::internet::message2::header_fields;
