@@ -200,8 +200,7 @@ int report(cleaning::product_cleaner& context, const std::string& folder_rule,
     return report_exit_code(items);
 }
 
-// After a quiet removal: what the removal's stages would still act on, in the
-// log. All of them, whichever stages ran: what is left of the product is asked.
+// After a quiet removal: what the removal's stages would still act on, in the log.
 int list_leftovers(cleaning::product_cleaner& context, const run_outcome& outcome,
                    progress& where) {
     where.at("the listing of what is left");
@@ -281,8 +280,11 @@ int run(const run_options& options, const run_seams& seams, const std::vector<st
         if (options.report)
             return report(context, folder_rule, options, stages, where);
         run_stages(stages, context, where);
-        const int code =
-            options.quiet ? list_leftovers(context, outcome, where) : outcome.completed_code();
+        // Only the removal's own stages leave a product to look for; a run of
+        // other stages (the framing's tests) has none.
+        const bool removal = &stages == &removal_stages();
+        const int code = options.quiet && removal ? list_leftovers(context, outcome, where)
+                                                  : outcome.completed_code();
         complete(context, options, where);
         return code;
     } catch (...) {

@@ -301,7 +301,7 @@ TEST_F(ScriptedRun, ReportChangesNothingAndSaysTheSameEachTime) {
     EXPECT_EQ(folder_line, report_file(root_ / "logs"));
 }
 
-// The product's own install folder, cleaned by the removal's own stage.
+// The product's own install folder, cleaned by the whole removal.
 class QuietLeftovers : public ScriptedRun {
 protected:
     void SetUp() override {
@@ -320,13 +320,10 @@ protected:
         driver::run_seams seams;
         seams.message_boxes = &boxes_;
         seams.clock = &clock_;
-        return driver::run(quiet(), seams, program_files_stage_);
+        return driver::run(quiet(), seams);
     }
 
     const std::string dll_ = product_folder() + "\\Tarvello.dll";
-    const std::vector<driver::stage> program_files_stage_ = {
-        {"**** Cleaning Program Files folder ****", driver::clean_program_files_folder,
-         driver::stage_guard::none, nullptr}};
 };
 
 TEST_F(QuietLeftovers, AFileThatStaysIsListedAndMakesTheProductStillPresent) {
