@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "cleaning/registry/root_key_name.h"
 #include "cleaning/environment/wow64.h"
 #include "cleaning/registry/open_raw_key.h"
 #include "cleaning/removal_listing.h"
@@ -21,20 +22,6 @@ bool installer_db_cleaner::delete_enabled = false;
 std::function<void(const std::wstring&)> installer_db_cleaner::before_component_open;
 
 namespace {
-
-// "HKLM\SOFTWARE\..." as a listing names it: the root's full name.
-std::wstring listed_key_path(const std::wstring& path) {
-    static const wchar_t* const roots[][2] = {{L"HKCR", L"HKEY_CLASSES_ROOT"},
-                                              {L"HKCU", L"HKEY_CURRENT_USER"},
-                                              {L"HKU", L"HKEY_USERS"},
-                                              {L"HKLM", L"HKEY_LOCAL_MACHINE"}};
-    const std::wstring first = path.substr(0, path.find(L'\\'));
-    for (const auto& root : roots) {
-        if (first == root[0])
-            return root[1] + path.substr(first.size());
-    }
-    return path;
-}
 
 void list_record(const std::wstring& path, const wchar_t* action) {
     cleaning::removal_listing& listing = *cleaning::current_removal_listing();
@@ -111,7 +98,7 @@ void installer_db_cleaner::visit_subkey(const key& parent, const std::wstring& p
         std::set<std::wstring> children = key::open_subkey(parent, name, false).subkey_names();
         if (children.count(L"UpgradeCodes") != 0) {
             ++store_counter;
-            root_stores.push_back({store_counter, parent, listed_key_path(path)});
+            root_stores.push_back({store_counter, parent, cleaning::full_root_path(path)});
             replay::log::info("Root: %i  %ls", store_counter, path.c_str());
         }
         return;

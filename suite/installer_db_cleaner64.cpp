@@ -1,5 +1,6 @@
 #include "suite/installer_db_cleaner64.h"
 
+#include "cleaning/registry/root_key_name.h"
 #include "cleaning/registry/open_raw_key.h"
 #include "cleaning/registry/reg_delete_key_ex.h"
 #include "cleaning/removal_listing.h"
@@ -19,26 +20,13 @@ bool installer_db_cleaner64::delete_enabled = false;
 
 namespace {
 
-// "HKLM\SOFTWARE\..." as a listing names it: the root's full name.
-std::wstring listed_key_path(const std::wstring& path) {
-    static const wchar_t* const roots[][2] = {{L"HKCR", L"HKEY_CLASSES_ROOT"},
-                                              {L"HKCU", L"HKEY_CURRENT_USER"},
-                                              {L"HKLM", L"HKEY_LOCAL_MACHINE"}};
-    const std::wstring first = path.substr(0, path.find(L'\\'));
-    for (const auto& root : roots) {
-        if (first == root[0])
-            return root[1] + path.substr(first.size());
-    }
-    return L"HKEY_USERS\\" + path;
-}
-
 bool listing() {
     return installer_db_cleaner64::delete_enabled && cleaning::listing_pass();
 }
 
 void list_record(const std::wstring& path, const wchar_t* action) {
     cleaning::removal_listing& listing = *cleaning::current_removal_listing();
-    const std::wstring where = listed_key_path(path);
+    const std::wstring where = cleaning::full_root_path(path);
     if (!listing.gone(where))
         listing.would_remove(L"installer record (64-bit view)", where, action);
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -81,6 +82,18 @@ TEST(RootKeyName, NamesThePredefinedRootsAsTheSystemDoes) {
     };
     for (const auto& root : roots)
         EXPECT_EQ(name_reg_prints(root.second), cleaning::root_key_name(root.first)) << root.second;
+}
+
+// Keys the Installer passes find below a short root name are listed under the
+// name reg.exe prints for that root, the users' stores included.
+TEST(RootKeyName, ShortRootNamesInPathsBecomeTheFullNames) {
+    for (const char* root : {"HKCR", "HKCU", "HKLM", "HKU", "HKCC"}) {
+        const std::wstring short_name(root, root + std::strlen(root));
+        EXPECT_EQ(name_reg_prints(root) + L"\\S-1-5-18\\Software",
+                  cleaning::full_root_path(short_name + L"\\S-1-5-18\\Software"));
+        EXPECT_EQ(name_reg_prints(root), cleaning::full_root_path(short_name));
+    }
+    EXPECT_EQ(L"HKUX\\Software", cleaning::full_root_path(L"HKUX\\Software"));
 }
 
 TEST(RootKeyName, NamesNoOtherHandle) {
