@@ -120,13 +120,22 @@ std::wstring wide_name(const std::string& name) {
     return std::wstring(name.begin(), name.end());
 }
 
-bool service_stopped(const std::string& service_name) {
+// Opens the service for status queries only: asking needs no more than a
+// connection to the manager, and changes nothing. `asked` is false when the
+// manager could not be reached at all.
+replay::handles::unique_schandle open_for_query(const std::string& service_name, bool& asked) {
     replay::handles::unique_schandle manager(
         ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager)
-        return false;
-    replay::handles::unique_schandle service(
+    asked = static_cast<bool>(manager);
+    if (!asked)
+        return replay::handles::unique_schandle();
+    return replay::handles::unique_schandle(
         ::OpenServiceA(manager.get(), service_name.c_str(), SERVICE_QUERY_STATUS));
+}
+
+bool service_stopped(const std::string& service_name) {
+    bool asked = false;
+    replay::handles::unique_schandle service = open_for_query(service_name, asked);
     SERVICE_STATUS status{};
     return service && ::QueryServiceStatus(service.get(), &status) &&
            status.dwCurrentState == SERVICE_STOPPED;
@@ -154,14 +163,10 @@ int list_stop(const std::string& service_name, bool delete_service) {
 }  // namespace
 
 bool service_exists(const std::string& service_name) {
-    // Asking needs no more than a connection, and changes nothing.
-    replay::handles::unique_schandle manager(
-        ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager)
-        return true;
-    replay::handles::unique_schandle service(
-        ::OpenServiceA(manager.get(), service_name.c_str(), SERVICE_QUERY_STATUS));
-    return service || ::GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST;
+    bool asked = false;
+    replay::handles::unique_schandle service = open_for_query(service_name, asked);
+    // The manager's handle is closed by now; closing keeps the last error.
+    return !asked || service || ::GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST;
 }
 
 int stop_service(const std::string& service_name, bool delete_service) {
